@@ -1,0 +1,97 @@
+// The command tree: namespaces, commands and the shell-command operation.
+#pragma once
+
+#include <clikit/CallSpec.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace CliKit::AutoCli {
+
+class NamespaceNode : public std::enable_shared_from_this<NamespaceNode> {
+public:
+  virtual ~NamespaceNode() = default;
+
+  void SetDescription(const std::string &description) {
+    description_ = description;
+    hasDescription_ = true;
+  }
+  const std::string &GetDescription() const { return description_; }
+  bool HasDescription() const { return hasDescription_; }
+
+  // Attaches a namespace or command under `name`; children keep attachment order.
+  virtual void RegisterNamespaceNode(std::shared_ptr<NamespaceNode> child, const std::string &name);
+  std::shared_ptr<NamespaceNode> FindChild(const std::string &name) const;
+  const std::vector<std::pair<std::string, std::shared_ptr<NamespaceNode>>> &GetChildren() const {
+    return children_;
+  }
+  virtual bool IsCommand() const { return false; }
+
+  // The owning shared pointer, filled when the node was created through New().
+  std::shared_ptr<NamespaceNode> GetThis() { return shared_from_this(); }
+
+private:
+  std::string description_;
+  bool hasDescription_ = false;
+  std::vector<std::pair<std::string, std::shared_ptr<NamespaceNode>>> children_;
+};
+
+class Namespace : public NamespaceNode {
+public:
+  static std::shared_ptr<Namespace> New();
+};
+
+class CommandSpec {
+public:
+  virtual ~CommandSpec() = default;
+  void SetDefaultOutputFormatter(const std::string &name) { formatter_ = name; }
+  const std::string &GetDefaultOutputFormatter() const { return formatter_; }
+  // Keys in the order set; setting a key again replaces its value in place.
+  void SetDefaultOutputParameter(const std::string &key, const std::string &value);
+  const std::vector<std::pair<std::string, std::string>> &GetDefaultOutputParameters() const {
+    return outputParameters_;
+  }
+  void AddExample(const std::string &commandLineTail, const std::string &explanation) {
+    examples_.push_back({commandLineTail, explanation});
+  }
+  const std::vector<CallSpec::Example> &GetExamples() const { return examples_; }
+
+private:
+  std::string formatter_;
+  std::vector<std::pair<std::string, std::string>> outputParameters_;
+  std::vector<CallSpec::Example> examples_;
+};
+
+class Command : public NamespaceNode, public CommandSpec {
+public:
+  Command() = default;
+  bool IsCommand() const override { return true; }
+
+  std::shared_ptr<CallSpec::InputSpec> GetInputSpec() { return GetInputSpecInternal(); }
+  std::shared_ptr<CallSpec::OutputSpec> GetOutputSpec() { return GetOutputSpecInternal(); }
+  void Execute(const std::shared_ptr<CallSpec::Input> &input,
+               const std::shared_ptr<CallSpec::Output> &output) {
+    ExecuteInternal(input, output);
+  }
+
+  virtual std::shared_ptr<CallSpec::InputSpec> GetInputSpecInternal() = 0;
+  virtual std::shared_ptr<CallSpec::OutputSpec> GetOutputSpecInternal() = 0;
+  virtual void ExecuteInternal(const std::shared_ptr<CallSpec::Input> &input,
+                               const std::shared_ptr<CallSpec::Output> &output) = 0;
+};
+
+// Test seam for AutoCli_ShellCmd: the runner receives the command line and the
+// text for its standard input, fills the captured output and returns the status.
+using ShellRunner =
+    std::function<int(const std::string &command, std::string &outputText, const std::string &inputText)>;
+// Installs a runner and returns the previous one; an empty runner restores /bin/sh.
+ShellRunner SetShellRunner(ShellRunner runner);
+
+} // namespace CliKit::AutoCli
+
+// Runs `command` with /bin/sh -c, feeding `inputText` to its standard input and
+// capturing its standard output into `outputText`. Returns 0 on success.
+int AutoCli_ShellCmd(const std::string &command, std::string &outputText, const std::string &inputText);

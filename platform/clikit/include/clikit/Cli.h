@@ -1,0 +1,58 @@
+// The framework's driver: parses a command line against the registered tree,
+// runs the command and prints its output.
+#pragma once
+
+#include <clikit/AutoCli.h>
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace CliKit {
+
+// Exit statuses of Cli::Run.
+enum ExitStatus : int {
+  kExitOk = 0,          // no error message
+  kExitCommandError = 1, // the command added error messages
+  kExitUsage = 2,       // the command line was refused before the command ran
+  kExitException = 3,   // an exception escaped the command
+};
+
+// The result of running one command without printing it.
+struct Execution {
+  int status = kExitOk;
+  std::shared_ptr<AutoCli::Command> command;  // null when the path named no command
+  std::shared_ptr<CallSpec::Input> input;
+  std::shared_ptr<CallSpec::Output> output;   // null when refused before execution
+  std::string usageError;                     // set with kExitUsage
+};
+
+struct Terminal {
+  std::istream *in = nullptr;
+  std::ostream *out = nullptr;
+  std::ostream *err = nullptr;
+  bool inIsTerminal = false;  // secrets are prompted for only on a terminal
+};
+
+class Cli {
+public:
+  // `internalRoot` may be null; it is reached with `--internal` and never shown in
+  // the normal help.
+  Cli(std::shared_ptr<AutoCli::NamespaceNode> root,
+      std::shared_ptr<AutoCli::NamespaceNode> internalRoot = nullptr);
+
+  // Parses and executes a command path with its options (no global options),
+  // returning the output tree for in-process callers such as tests.
+  Execution Execute(const std::vector<std::string> &args, bool internalTree = false);
+
+  // Full command line after the program name: global options, help, catalog,
+  // completion, execution and printing. Returns the exit status.
+  int Run(const std::vector<std::string> &args, const Terminal &terminal);
+
+private:
+  std::shared_ptr<AutoCli::NamespaceNode> root_;
+  std::shared_ptr<AutoCli::NamespaceNode> internalRoot_;
+};
+
+} // namespace CliKit

@@ -1,0 +1,37 @@
+// System, hardware and I/O filter information objects of the host.
+#pragma once
+
+#include <string>
+
+namespace HostCtl::System {
+
+class SystemInfo {
+public:
+  virtual ~SystemInfo() = default;
+  virtual std::string GetHostName() = 0;
+  // Name of the device the host booted from; empty when unknown.
+  virtual std::string GetBootDeviceName() = 0;
+};
+
+} // namespace HostCtl::System
+
+namespace HostCtl::Hardware {
+
+class HardwareInfo {
+public:
+  virtual ~HardwareInfo() = default;
+  virtual std::string GetCpuModel() = 0;
+  virtual int GetCpuCoreCount() = 0;
+};
+
+} // namespace HostCtl::Hardware
+
+namespace HostCtl::IOFilter {
+
+// The I/O filter family brings its operations with the commands that need them.
+class IOFilterInfo {
+public:
+  virtual ~IOFilterInfo() = default;
+};
+
+} // namespace HostCtl::IOFilter

@@ -1,0 +1,51 @@
+// Choosing and managing the simulated host that every HostCtl call of this
+// process works on. Used by the tools and by tests; never by the plug-in.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace OlkCtl::Sim {
+
+// A state file or document that cannot be used. The message names the file (or
+// "<memory>"), the place in the document and the problem, on one line.
+class StateError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// The host file a tool should use: `hostOption` when non-empty, else
+// $ORLOCLI_HOST, else $XDG_STATE_HOME/orlocli/host.json (~/.local/state/...),
+// which is created from the built-in "default" profile when missing.
+std::string ResolveHostPath(const std::string &hostOption);
+
+// Makes the file the current host after loading and validating it (StateError).
+void UseHostFile(const std::string &path);
+// Makes an in-memory host the current one; no file is read or written.
+void UseHostFromJson(const std::string &jsonText);
+void UseHostFromProfile(const std::string &profileName);
+
+// Built-in profiles compiled into the library.
+std::vector<std::string> ProfileNames();
+// The profile's document; throws StateError for an unknown name.
+std::string ProfileJson(const std::string &profileName);
+
+// The current host's state as a JSON document (pretty-printed).
+std::string CurrentStateJson();
+
+// Fills the FeatureList table from the current host's switches.
+void FillFeatureList();
+
+struct Fault {
+  std::string operation;  // API name, such as "StorageInfo::GetScsiInterfaces"
+  std::string target;     // object name; empty matches any object
+  std::string message;    // what() of the thrown exception
+  int64_t times = 0;      // how many more calls fail; 0 means every call
+};
+void AddFault(const Fault &fault);
+std::vector<Fault> ListFaults();
+void ClearFaults();
+
+} // namespace OlkCtl::Sim

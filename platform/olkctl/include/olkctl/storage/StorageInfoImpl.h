@@ -1,0 +1,73 @@
+// The simulated host's storage stack. Constructed as a local by commands, or
+// returned by Host::GetStorageInfo().
+#pragma once
+
+#include <hostctl/storage/StorageInfo.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace OlkCtl::Sim {
+struct State;
+}
+
+namespace OlkCtl::Storage {
+
+class StorageInfoImpl : public HostCtl::Storage::StorageInfo {
+public:
+  // Reads the host's current state once; every query of this object sees that
+  // snapshot, and each change it makes refreshes it.
+  StorageInfoImpl();
+  ~StorageInfoImpl() override;
+
+  // --- adapters ---
+  std::vector<std::unique_ptr<HostCtl::Storage::ScsiInterface>> GetScsiInterfaces() override;
+  std::unique_ptr<HostCtl::Storage::ScsiInterface> GetScsiInterface(const std::string &name) override;
+  bool IsValidScsiInterface(const std::string &name) override;
+  std::string RescanScsiInterfaces(const std::string &adapter, const std::string &type,
+                                   bool skipClaim) override;
+  std::string GetLinkState(const HostCtl::Storage::ScsiInterface &adapter);
+  std::string GetDeviceDescription(const HostCtl::Storage::ScsiInterface &adapter);
+  std::vector<std::string> GetAdapterCapabilities(const HostCtl::Storage::ScsiInterface &adapter);
+
+  // --- devices ---
+  std::vector<std::unique_ptr<HostCtl::Storage::Lun>> GetLuns(bool includeOffline, bool refresh) override;
+  std::unique_ptr<HostCtl::Storage::Lun> GetLun(const std::string &name, bool includeOffline) override;
+  std::string ResolveRuntimeLunName(const std::string &name) override;
+  std::vector<std::string> GetLunPathAdapters(const std::string &deviceName) override;
+  std::unordered_map<std::string, std::string> GetDeviceDisplayNames() override;
+
+  // --- paths ---
+  std::vector<std::unique_ptr<HostCtl::Storage::ScsiPath>> GetScsiPaths() override;
+  std::unique_ptr<HostCtl::Storage::ScsiPath> GetScsiPath(const std::string &name) override;
+
+  // --- claim rules ---
+  std::vector<std::string> GetPsaClaimRuleClasses() override;
+  HostCtl::Storage::PSAClaimRuleClass GetClaimRuleClass(const std::string &text) override;
+  std::string GetClaimRuleClassString(HostCtl::Storage::PSAClaimRuleClass ruleClass) override;
+  std::vector<std::unique_ptr<HostCtl::Storage::PsaClaimRule>>
+  GetPsaClaimRules(bool runtime, bool file, HostCtl::Storage::PSAClaimRuleClass ruleClass) override;
+  std::unique_ptr<HostCtl::Storage::PsaClaimRule>
+  GetPsaClaimRule(uint32_t id, HostCtl::Storage::PSAClaimRuleClass ruleClass) override;
+  void AddPsaClaimRule(HostCtl::Storage::PsaClaimRule &rule, bool boot) override;
+  void RemovePsaClaimRule(uint32_t id, HostCtl::Storage::PSAClaimRuleClass ruleClass) override;
+  void ClearPsaClaimRules(HostCtl::Storage::PSAClaimRuleClass ruleClass) override;
+  void LoadPsaClaimRules(HostCtl::Storage::PSAClaimRuleClass ruleClass) override;
+  bool IsRegisteredPsaPluginName(const std::string &plugin, const std::string &classText) override;
+  void RunClaimRules(HostCtl::Storage::PSAClaimRuleClass ruleClass, bool wait) override;
+  void RunClaimRulesOnLocation(const std::string &adapter, uint32_t channel, uint32_t target,
+                               uint32_t lun) override;
+  void PostClaimRuleRun() override;
+
+  // The snapshot this object reads.
+  const std::shared_ptr<const Sim::State> &State() const { return state_; }
+
+private:
+  // Re-reads the snapshot after a change made through this object.
+  void Refresh();
+
+  std::shared_ptr<const Sim::State> state_;
+};
+
+} // namespace OlkCtl::Storage

@@ -1,0 +1,74 @@
+// storage core claimrule ...: the claim-rule commands.
+#pragma once
+
+#include "frame/Command.h"
+#include "frame/Output.h"
+
+namespace TarvexCli::Storage {
+
+// storage core claimrule add
+class ClaimRuleAdd : public Frame::CommandClass<ClaimRuleAdd> {
+public:
+  ClaimRuleAdd();
+  Frame::InputSpecPtr GetInputSpecInternal() override;
+  Frame::OutputSpecPtr GetOutputSpecInternal() override;
+  void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
+};
+
+// storage core claimrule remove
+class ClaimRuleDelete : public Frame::CommandClass<ClaimRuleDelete> {
+public:
+  ClaimRuleDelete();
+  Frame::InputSpecPtr GetInputSpecInternal() override;
+  Frame::OutputSpecPtr GetOutputSpecInternal() override;
+  void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
+};
+
+// storage core claimrule list
+class ClaimRuleList : public Frame::CommandClass<ClaimRuleList> {
+public:
+  ClaimRuleList();
+  Frame::InputSpecPtr GetInputSpecInternal() override;
+  Frame::OutputSpecPtr GetOutputSpecInternal() override;
+  void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
+  Frame::MetaStructPtr GetOutputStructure() const;
+};
+
+// storage core claimrule move
+class ClaimRuleMove : public Frame::CommandClass<ClaimRuleMove> {
+public:
+  ClaimRuleMove();
+  Frame::InputSpecPtr GetInputSpecInternal() override;
+  Frame::OutputSpecPtr GetOutputSpecInternal() override;
+  void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
+};
+
+// storage core claimrule run
+class ClaimRuleRun : public Frame::CommandClass<ClaimRuleRun> {
+public:
+  ClaimRuleRun();
+  Frame::InputSpecPtr GetInputSpecInternal() override;
+  Frame::OutputSpecPtr GetOutputSpecInternal() override;
+  void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
+};
+
+// storage core claimrule load
+class ClaimRuleLoad : public Frame::CommandClass<ClaimRuleLoad> {
+public:
+  ClaimRuleLoad();
+  Frame::InputSpecPtr GetInputSpecInternal() override;
+  Frame::OutputSpecPtr GetOutputSpecInternal() override;
+  void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
+};
+
+// storage core claimrule convert
+class ClaimRuleConvert : public Frame::CommandClass<ClaimRuleConvert> {
+public:
+  ClaimRuleConvert();
+  Frame::InputSpecPtr GetInputSpecInternal() override;
+  Frame::OutputSpecPtr GetOutputSpecInternal() override;
+  void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
+  Frame::MetaStructPtr GetOutputStructure() const;
+};
+
+} // namespace TarvexCli::Storage

@@ -1,0 +1,19 @@
+// Registration functions of the areas whose commands are not built yet. Each
+// attaches nothing: an area's tree appears, with its own registration source in
+// its directory, when its commands exist. Placeholder nodes would show users
+// namespaces that cannot do anything.
+#include "frame/Registration.h"
+
+extern "C" {
+
+void FilesystemNfs_RegisterNamespaces(NamespaceNodePtr) {}
+void Nmp_RegisterNamespaces(NamespaceNodePtr) {}
+void Hpp_RegisterNamespaces(NamespaceNodePtr) {}
+void San_RegisterNamespaces(NamespaceNodePtr) {}
+void KFlash_RegisterNamespaces(NamespaceNodePtr) {}
+void XVol_RegisterNamespaces(NamespaceNodePtr) {}
+void IOFilter_RegisterNamespaces(NamespaceNodePtr) {}
+void Fpin_RegisterNamespaces(NamespaceNodePtr) {}
+void ClusteredOldk_RegisterInternalNamespace(NamespaceNodePtr) {}
+
+} // extern "C"

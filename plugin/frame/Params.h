@@ -1,0 +1,32 @@
+// Declaring parameters in one line each.
+#pragma once
+
+#include <clikit/CallSpec.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+namespace TarvexCli::Frame {
+
+using CliKit::CallSpec::ParameterType;
+using ConstraintPtr = std::shared_ptr<CliKit::CallSpec::ParameterConstraint>;
+
+// An allowed value of a string enum; a null description adds the value alone.
+struct EnumChoice {
+  const char *value;
+  const char *description = nullptr;
+};
+
+// Both bounds inclusive.
+ConstraintPtr IntRange(int64_t low, int64_t high);
+ConstraintPtr StringEnum(std::initializer_list<EnumChoice> choices);
+
+// Adds a parameter to `spec`: long name, short name ("" for none), type,
+// required, description (kept verbatim, %ENUM% and all) and an optional constraint.
+void AddParam(const std::shared_ptr<CliKit::CallSpec::InputSpec> &spec, const std::string &longName,
+              const std::string &shortName, ParameterType type, bool required, const std::string &description,
+              ConstraintPtr constraint = nullptr);
+
+} // namespace TarvexCli::Frame

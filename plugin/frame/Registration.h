@@ -1,0 +1,23 @@
+// The plug-in's exported registration functions: its whole outward face.
+#pragma once
+
+#include <clikit/AutoCli.h>
+
+#include <memory>
+
+#define TARVEX_EXPORT __attribute__((visibility("default")))
+
+using NamespaceNodePtr = std::shared_ptr<CliKit::AutoCli::NamespaceNode>;
+
+extern "C" {
+TARVEX_EXPORT void AutoCli_RegisterNamespaces(NamespaceNodePtr root);
+TARVEX_EXPORT void FilesystemNfs_RegisterNamespaces(NamespaceNodePtr storage);
+TARVEX_EXPORT void Nmp_RegisterNamespaces(NamespaceNodePtr storage);
+TARVEX_EXPORT void Hpp_RegisterNamespaces(NamespaceNodePtr storage);
+TARVEX_EXPORT void San_RegisterNamespaces(NamespaceNodePtr storage);
+TARVEX_EXPORT void KFlash_RegisterNamespaces(NamespaceNodePtr storage);
+TARVEX_EXPORT void XVol_RegisterNamespaces(NamespaceNodePtr storage);
+TARVEX_EXPORT void IOFilter_RegisterNamespaces(NamespaceNodePtr storage);
+TARVEX_EXPORT void Fpin_RegisterNamespaces(NamespaceNodePtr storage);
+TARVEX_EXPORT void ClusteredOldk_RegisterInternalNamespace(NamespaceNodePtr parent);
+}
