@@ -1,7 +1,7 @@
 # Writes OUTPUT: a C++ source holding every profile fragment under PROFILE_DIR.
 file(GLOB fragments RELATIVE ${PROFILE_DIR} ${PROFILE_DIR}/*/*.json)
 list(SORT fragments)
-set(body "// Generated from the profile fragments; do not edit.\n#include <string_view>\n#include <vector>\n\nnamespace OlkCtl::Sim {\nstruct ProfileFragment { std::string_view profile; std::string_view file; std::string_view text; };\nconst std::vector<ProfileFragment> &EmbeddedProfileFragments() {\n  static const std::vector<ProfileFragment> fragments = {\n")
+set(body "// Generated from the profile fragments; do not edit.\n#include \"sim/Profiles.h\"\n\nnamespace OlkCtl::Sim {\nconst std::vector<ProfileFragment> &EmbeddedProfileFragments() {\n  static const std::vector<ProfileFragment> fragments = {\n")
 foreach(fragment ${fragments})
   get_filename_component(profile ${fragment} DIRECTORY)
   get_filename_component(name ${fragment} NAME)

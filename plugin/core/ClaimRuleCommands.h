@@ -1,13 +1,14 @@
 // storage core claimrule ...: the claim-rule commands.
 #pragma once
 
+#include "core/ClaimRuleBase.h"
 #include "frame/Command.h"
 #include "frame/Output.h"
 
 namespace TarvexCli::Storage {
 
 // storage core claimrule add
-class ClaimRuleAdd : public Frame::CommandClass<ClaimRuleAdd> {
+class ClaimRuleAdd : public Frame::CommandClass<ClaimRuleAdd>, public virtual ClaimRuleBase {
 public:
   ClaimRuleAdd();
   Frame::InputSpecPtr GetInputSpecInternal() override;
@@ -16,7 +17,7 @@ public:
 };
 
 // storage core claimrule remove
-class ClaimRuleDelete : public Frame::CommandClass<ClaimRuleDelete> {
+class ClaimRuleDelete : public Frame::CommandClass<ClaimRuleDelete>, public virtual ClaimRuleBase {
 public:
   ClaimRuleDelete();
   Frame::InputSpecPtr GetInputSpecInternal() override;
@@ -25,7 +26,7 @@ public:
 };
 
 // storage core claimrule list
-class ClaimRuleList : public Frame::CommandClass<ClaimRuleList> {
+class ClaimRuleList : public Frame::CommandClass<ClaimRuleList>, public virtual ClaimRuleBase {
 public:
   ClaimRuleList();
   Frame::InputSpecPtr GetInputSpecInternal() override;
@@ -35,7 +36,7 @@ public:
 };
 
 // storage core claimrule move
-class ClaimRuleMove : public Frame::CommandClass<ClaimRuleMove> {
+class ClaimRuleMove : public Frame::CommandClass<ClaimRuleMove>, public virtual ClaimRuleBase {
 public:
   ClaimRuleMove();
   Frame::InputSpecPtr GetInputSpecInternal() override;
@@ -44,7 +45,7 @@ public:
 };
 
 // storage core claimrule run
-class ClaimRuleRun : public Frame::CommandClass<ClaimRuleRun> {
+class ClaimRuleRun : public Frame::CommandClass<ClaimRuleRun>, public virtual ClaimRuleBase {
 public:
   ClaimRuleRun();
   Frame::InputSpecPtr GetInputSpecInternal() override;
@@ -53,7 +54,7 @@ public:
 };
 
 // storage core claimrule load
-class ClaimRuleLoad : public Frame::CommandClass<ClaimRuleLoad> {
+class ClaimRuleLoad : public Frame::CommandClass<ClaimRuleLoad>, public virtual ClaimRuleBase {
 public:
   ClaimRuleLoad();
   Frame::InputSpecPtr GetInputSpecInternal() override;
@@ -62,7 +63,7 @@ public:
 };
 
 // storage core claimrule convert
-class ClaimRuleConvert : public Frame::CommandClass<ClaimRuleConvert> {
+class ClaimRuleConvert : public Frame::CommandClass<ClaimRuleConvert>, public virtual ClaimRuleBase {
 public:
   ClaimRuleConvert();
   Frame::InputSpecPtr GetInputSpecInternal() override;

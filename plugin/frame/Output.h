@@ -33,7 +33,7 @@ MetaStructPtr NewTemplate(const char *structName, std::initializer_list<FieldDec
 // An empty list of rows shaped by `rowTemplate`.
 MetaListPtr NewRowList(const MetaStructPtr &rowTemplate);
 
-// Output specifications of the usual shapes.
+// OutputSpecs of the usual shapes.
 std::shared_ptr<CliKit::CallSpec::OutputSpec> ListOutputSpec(const MetaStructPtr &rowTemplate);
 std::shared_ptr<CliKit::CallSpec::OutputSpec> BoolOutputSpec();
 

@@ -1,4 +1,4 @@
-// Parameter and output specifications, and the per-execution input and output.
+// Parameter and output specs (InputSpec, OutputSpec), and the per-execution input and output.
 #pragma once
 
 #include <clikit/MetaObj.h>
@@ -47,9 +47,7 @@ public:
   void SetShortName(const std::string &shortName) { shortName_ = shortName; }
   void SetDescription(const std::string &description) { description_ = description; }
   void SetRequired(bool required) { required_ = required; }
-  void SetConstraint(std::shared_ptr<ParameterConstraint> constraint) {
-    constraint_ = std::move(constraint);
-  }
+  void SetConstraint(std::shared_ptr<ParameterConstraint> constraint) { constraint_ = std::move(constraint); }
   void SetSecret(bool secret) { secret_ = secret; }
 
   const std::string &GetName() const { return name_; }

@@ -13,27 +13,34 @@ namespace CliKit {
 
 // Exit statuses of Cli::Run.
 enum ExitStatus : int {
-  kExitOk = 0,          // no error message
+  kExitOk = 0,           // no error message
   kExitCommandError = 1, // the command added error messages
-  kExitUsage = 2,       // the command line was refused before the command ran
-  kExitException = 3,   // an exception escaped the command
+  kExitUsage = 2,        // the command line was refused before the command ran
+  kExitException = 3,    // an exception escaped the command
 };
 
 // The result of running one command without printing it.
 struct Execution {
   int status = kExitOk;
-  std::shared_ptr<AutoCli::Command> command;  // null when the path named no command
+  std::shared_ptr<AutoCli::Command> command; // null when the path named no command
   std::shared_ptr<CallSpec::Input> input;
-  std::shared_ptr<CallSpec::Output> output;   // null when refused before execution
-  std::string usageError;                     // set with kExitUsage
+  std::shared_ptr<CallSpec::Output> output; // null when refused before execution
+  std::string usageError;                   // set with kExitUsage
+  std::string failure;                      // what() of an escaped exception, with kExitException
 };
 
 struct Terminal {
   std::istream *in = nullptr;
   std::ostream *out = nullptr;
   std::ostream *err = nullptr;
-  bool inIsTerminal = false;  // secrets are prompted for only on a terminal
+  bool inIsTerminal = false; // secrets are prompted for only on a terminal
+  int width = 0;             // columns available to tables; 0 means no limit
 };
+
+// The width tables should fit on standard output: $COLUMNS when it is a positive
+// number, else the window width when standard output is a terminal, else 0 (no
+// limit, so that piped output is never cut).
+int OutputWidth();
 
 class Cli {
 public:
@@ -50,9 +57,20 @@ public:
   // completion, execution and printing. Returns the exit status.
   int Run(const std::vector<std::string> &args, const Terminal &terminal);
 
+  // The name and version printed by --version and used in help texts.
+  void SetToolInfo(const std::string &name, const std::string &version);
+
 private:
   std::shared_ptr<AutoCli::NamespaceNode> root_;
   std::shared_ptr<AutoCli::NamespaceNode> internalRoot_;
+  std::string toolName_ = "cli";
+  std::string toolVersion_ = "0";
 };
+
+// `message` made safe to print as one line of standard error: line breaks and
+// other control characters (not tabs) become escapes such as \n and \x1b, so
+// that a name a user typed cannot split a message or drive the terminal. A final
+// line break, which a few of the system's own texts end with, is kept.
+std::string OneLine(const std::string &message);
 
 } // namespace CliKit

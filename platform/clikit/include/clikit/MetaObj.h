@@ -67,8 +67,7 @@ class MetaStruct;
 class MetaList : public MetaObject {
 public:
   static std::shared_ptr<MetaList> New(MetaType elementType);
-  static std::shared_ptr<MetaList> New(MetaType elementType,
-                                       std::shared_ptr<MetaStruct> rowTemplate);
+  static std::shared_ptr<MetaList> New(MetaType elementType, std::shared_ptr<MetaStruct> rowTemplate);
   MetaType GetType() const override { return MetaType::List; }
   MetaType GetElementType() const { return elementType_; }
   // The template names the structure and its fields even when the list is empty.

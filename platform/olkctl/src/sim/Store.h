@@ -10,6 +10,12 @@
 
 namespace OlkCtl::Sim {
 
+// A held host lock; releasing it is destroying it.
+class HostLock {
+public:
+  virtual ~HostLock() = default;
+};
+
 class Store {
 public:
   virtual ~Store() = default;
@@ -20,6 +26,11 @@ public:
   // changed, change, reindex, atomic replace. If `change` throws, nothing is
   // written and the exception propagates.
   virtual void Modify(const std::function<void(State &)> &change) = 0;
+  // Holds the host's lock (for a file host, the state file's lock) while the
+  // guard lives. Re-entrant within the process: Read and Modify inside it keep
+  // working, and an exclusive hold makes a read-change-write sequence atomic
+  // for other processes. A memory host has nothing to lock.
+  virtual std::unique_ptr<HostLock> Lock(bool exclusive) = 0;
 };
 
 // The store chosen with UseHostFile / UseHostFromJson / UseHostFromProfile.

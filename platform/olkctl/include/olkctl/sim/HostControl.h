@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace OlkCtl::Sim {
@@ -20,6 +22,8 @@ public:
 // $ORLOCLI_HOST, else $XDG_STATE_HOME/orlocli/host.json (~/.local/state/...),
 // which is created from the built-in "default" profile when missing.
 std::string ResolveHostPath(const std::string &hostOption);
+// The file ResolveHostPath would choose, without creating anything.
+std::string HostPathFor(const std::string &hostOption);
 
 // Makes the file the current host after loading and validating it (StateError).
 void UseHostFile(const std::string &path);
@@ -31,6 +35,17 @@ void UseHostFromProfile(const std::string &profileName);
 std::vector<std::string> ProfileNames();
 // The profile's document; throws StateError for an unknown name.
 std::string ProfileJson(const std::string &profileName);
+// Joins a profile's fragments (file name, text) into one document: the union of
+// their top-level members. A member in two fragments is a StateError.
+std::string JoinProfileFragments(const std::string &profileName,
+                                 const std::vector<std::pair<std::string, std::string>> &fragments);
+
+// Writes a new host file from a built-in profile (mode 0600, atomically, under
+// the file's lock; missing parent directories are created, mode 0700). Returns false and leaves the file
+// alone when it exists and `replace` is false. StateError when the profile or the file cannot be used.
+bool CreateHostFile(const std::string &path, const std::string &profileName, bool replace);
+// Loads and validates a host file without making it current (StateError).
+void CheckHostFile(const std::string &path);
 
 // The current host's state as a JSON document (pretty-printed).
 std::string CurrentStateJson();
@@ -39,13 +54,29 @@ std::string CurrentStateJson();
 void FillFeatureList();
 
 struct Fault {
-  std::string operation;  // API name, such as "StorageInfo::GetScsiInterfaces"
-  std::string target;     // object name; empty matches any object
-  std::string message;    // what() of the thrown exception
-  int64_t times = 0;      // how many more calls fail; 0 means every call
+  std::string operation; // API name, such as "StorageInfo::GetScsiInterfaces"
+  std::string target;    // object name; empty matches any object
+  std::string message;   // what() of the thrown exception
+  int64_t times = 0;     // how many more calls fail; 0 means every call
 };
 void AddFault(const Fault &fault);
 std::vector<Fault> ListFaults();
 void ClearFaults();
+
+class HostLock;
+// Holds the current host's lock while it lives: for a file host the state
+// file's lock, shared or exclusive; nothing for a memory host. Re-entrant in the
+// process, so host operations inside keep working; an exclusive guard makes a
+// sequence of reads and changes atomic for other processes.
+class HostLockGuard {
+public:
+  explicit HostLockGuard(bool exclusive);
+  ~HostLockGuard();
+  HostLockGuard(const HostLockGuard &) = delete;
+  HostLockGuard &operator=(const HostLockGuard &) = delete;
+
+private:
+  std::unique_ptr<HostLock> lock_;
+};
 
 } // namespace OlkCtl::Sim

@@ -1,13 +1,124 @@
-// UNFINISHED SKELETON: replaced by the family's real records and mapping.
 #include "sim/family/Adapters.h"
 
 #include "sim/Json.h"
 
+#include <hostctl/Exception.h>
+#include <hostctl/storage/ScsiInterface.h>
+
 namespace OlkCtl::Sim {
-void AdapterFamily::Reindex() {}
-void LoadFamily(const Node &node, AdapterFamily &) {
-  if (!node.Value().is_array() || !node.Value().empty())
-    node.Fail("not supported yet");
+
+namespace {
+
+using HostCtl::Storage::ScsiStats;
+
+const Mapping<ScsiStats> &StatsMapping() {
+  static const Mapping<ScsiStats> mapping =
+      Mapping<ScsiStats>()
+          .Member("successfulCommands", &ScsiStats::successfulCommands)
+          .Member("blocksRead", &ScsiStats::blocksRead)
+          .Member("blocksWritten", &ScsiStats::blocksWritten)
+          .Member("readOperations", &ScsiStats::readOperations)
+          .Member("writeOperations", &ScsiStats::writeOperations)
+          .Member("reserveOperations", &ScsiStats::reserveOperations)
+          .Member("reservationConflicts", &ScsiStats::reservationConflicts)
+          .Member("failedCommands", &ScsiStats::failedCommands)
+          .Member("failedBlocksRead", &ScsiStats::failedBlocksRead)
+          .Member("failedBlocksWritten", &ScsiStats::failedBlocksWritten)
+          .Member("failedReadOperations", &ScsiStats::failedReadOperations)
+          .Member("failedWriteOperations", &ScsiStats::failedWriteOperations)
+          .Member("failedReserveOperations", &ScsiStats::failedReserveOperations)
+          .Member("totalSplits", &ScsiStats::totalSplits)
+          .Member("paeCommands", &ScsiStats::paeCommands);
+  return mapping;
 }
-nlohmann::ordered_json SaveFamily(const AdapterFamily &) { return nlohmann::ordered_json::array(); }
+
+const Mapping<AdapterRecord> &AdapterMapping() {
+  static const Mapping<AdapterRecord> mapping =
+      Mapping<AdapterRecord>()
+          .Member("name", &AdapterRecord::name)
+          .Member("uid", &AdapterRecord::uid)
+          .Member("transport", &AdapterRecord::transport)
+          .Member("driver", &AdapterRecord::driver)
+          .Member("driverVersion", &AdapterRecord::driverVersion)
+          .Member("firmwareVersion", &AdapterRecord::firmwareVersion)
+          .Member("linkState", &AdapterRecord::linkState)
+          .Member("description", &AdapterRecord::description)
+          .Member("capabilityMask", &AdapterRecord::capabilityMask)
+          .Nested("stats", &AdapterRecord::stats, StatsMapping());
+  return mapping;
+}
+
+} // namespace
+
+const AdapterRecord *AdapterFamily::Find(const std::string &name) const {
+  auto it = byName.find(name);
+  return it == byName.end() ? nullptr : &records[it->second];
+}
+
+AdapterRecord *AdapterFamily::Find(const std::string &name) {
+  auto it = byName.find(name);
+  return it == byName.end() ? nullptr : &records[it->second];
+}
+
+void AdapterFamily::Reindex() {
+  byName.clear();
+  byName.reserve(records.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    byName.emplace(records[i].name, i);
+    records[i].pendingPaths.Reindex();
+    records[i].pendingDevices.Reindex();
+  }
+}
+
+bool IsLinkDown(const std::string &linkState) {
+  return linkState == "link-down" || linkState == "offline";
+}
+
+void LoadFamily(const Node &node, AdapterFamily &family) {
+  if (!node.Value().is_array())
+    node.Fail("expected an array");
+  family.records.clear();
+  family.records.reserve(node.Value().size());
+  std::unordered_map<std::string, std::size_t> seen;
+  node.Each([&](const Node &element) {
+    AdapterRecord record;
+    // Read before the mapping, which refuses members it was not told about.
+    if (element.Has("pendingPaths"))
+      LoadFamily(element.Field("pendingPaths"), record.pendingPaths);
+    if (element.Has("pendingDevices"))
+      LoadFamily(element.Field("pendingDevices"), record.pendingDevices);
+    AdapterMapping().Load(element, record);
+    if (record.name.empty())
+      element.Fail("an adapter needs a name");
+    try {
+      HostCtl::Storage::ScsiInterface::GetValidInterfaceType(record.transport);
+    } catch (const HostCtl::Lib::HostCtlException &e) {
+      element.Field("transport").Fail(e.what());
+    }
+    for (const PathRecord &path : record.pendingPaths.records)
+      if (path.adapterName != record.name)
+        element.Field("pendingPaths")
+            .Fail("pending path " + path.runtimeName + " leaves from adapter " + path.adapterName + ", not " +
+                  record.name);
+    if (!seen.emplace(record.name, family.records.size()).second)
+      element.Fail("duplicate adapter name " + record.name);
+    family.records.push_back(std::move(record));
+  });
+  family.Reindex();
+}
+
+nlohmann::ordered_json SaveFamily(const AdapterFamily &family) {
+  Json out = Json::array();
+  for (const AdapterRecord &record : family.records) {
+    Json j = AdapterMapping().Save(record);
+    // Only adapters with undiscovered hardware carry these members.
+    if (!record.pendingPaths.records.empty())
+      j["pendingPaths"] = SaveFamily(record.pendingPaths);
+    if (!record.pendingDevices.records.empty())
+      j["pendingDevices"] = SaveFamily(record.pendingDevices);
+    out.push_back(std::move(j));
+  }
+  return out;
+}
+
 } // namespace OlkCtl::Sim

@@ -2,19 +2,56 @@
 // (document member "adapters").
 #pragma once
 
+#include "sim/family/Devices.h"
+#include "sim/family/Paths.h"
+
+#include <hostctl/storage/ScsiStats.h>
+
 #include <nlohmann/json_fwd.hpp>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace OlkCtl::Sim {
 
 class Node;
 
+// One host bus adapter.
+struct AdapterRecord {
+  std::string name; // "olhba0"
+  std::string uid;
+  // Transport word: "sas", "fc", "iscsi", ... (ScsiInterface::GetInterfaceTypeString).
+  std::string transport = "unknown";
+  std::string driver;
+  std::string driverVersion;
+  std::string firmwareVersion;
+  std::string linkState = "link-n/a"; // "link-up", "link-down", "online", "offline", ...
+  std::string description;
+  uint32_t capabilityMask = 0; // ScsiInterface::CAP_* bits
+  HostCtl::Storage::ScsiStats stats;
+  // What is physically behind the adapter but not discovered yet: a rescan that
+  // adds devices moves these into the host's path and device lists.
+  PathFamily pendingPaths;
+  DeviceFamily pendingDevices;
+};
+
 struct AdapterFamily {
+  std::vector<AdapterRecord> records; // host order
+  std::unordered_map<std::string, std::size_t> byName;
+
+  // Null when no adapter has that name.
+  const AdapterRecord *Find(const std::string &name) const;
+  AdapterRecord *Find(const std::string &name);
+
   // Rebuilds the look-up indexes after loading or changing the records.
   void Reindex();
 };
+
+// Link states in which an adapter reaches nothing: rescans mark its paths dead.
+bool IsLinkDown(const std::string &linkState);
 
 // Fills the family from the document member (StateError on bad input).
 void LoadFamily(const Node &node, AdapterFamily &family);

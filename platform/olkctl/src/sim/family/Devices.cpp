@@ -1,13 +1,113 @@
-// UNFINISHED SKELETON: replaced by the family's real records and mapping.
 #include "sim/family/Devices.h"
 
 #include "sim/Json.h"
 
 namespace OlkCtl::Sim {
-void DeviceFamily::Reindex() {}
-void LoadFamily(const Node &node, DeviceFamily &) {
-  if (!node.Value().is_array() || !node.Value().empty())
-    node.Fail("not supported yet");
+
+namespace {
+
+const Mapping<RaidRecord> &RaidMapping() {
+  static const Mapping<RaidRecord> mapping = Mapping<RaidRecord>()
+                                                 .Member("kind", &RaidRecord::kind)
+                                                 .Member("drives", &RaidRecord::drives)
+                                                 .Member("driveType", &RaidRecord::driveType)
+                                                 .Member("level", &RaidRecord::level);
+  return mapping;
 }
-nlohmann::ordered_json SaveFamily(const DeviceFamily &) { return nlohmann::ordered_json::array(); }
+
+const Mapping<DeviceRecord> &DeviceMapping() {
+  static const Mapping<DeviceRecord> mapping =
+      Mapping<DeviceRecord>()
+          .Member("name", &DeviceRecord::name)
+          .Member("displayName", &DeviceRecord::displayName)
+          .Member("displayNameSettable", &DeviceRecord::displayNameSettable)
+          .Member("size", &DeviceRecord::size)
+          .Member("deviceType", &DeviceRecord::deviceType)
+          .Member("multipathPlugin", &DeviceRecord::multipathPlugin)
+          .Member("devfsPath", &DeviceRecord::devfsPath)
+          .Member("vendor", &DeviceRecord::vendor)
+          .Member("model", &DeviceRecord::model)
+          .Member("revision", &DeviceRecord::revision)
+          .Member("nvmeControllerModel", &DeviceRecord::nvmeControllerModel)
+          .Member("pciVendorId", &DeviceRecord::pciVendorId)
+          .Member("pciSubVendorId", &DeviceRecord::pciSubVendorId)
+          .Member("scsiLevel", &DeviceRecord::scsiLevel)
+          .Member("pseudo", &DeviceRecord::pseudo)
+          .Member("status", &DeviceRecord::status)
+          .Member("rdmCapable", &DeviceRecord::rdmCapable)
+          .Member("local", &DeviceRecord::local)
+          .Member("removable", &DeviceRecord::removable)
+          .Member("ssd", &DeviceRecord::ssd)
+          .Member("xvolPE", &DeviceRecord::xvolPE)
+          .Member("offline", &DeviceRecord::offline)
+          .Member("perenniallyReserved", &DeviceRecord::perenniallyReserved)
+          .Member("notShared", &DeviceRecord::notShared)
+          .Member("queueFullSampleSize", &DeviceRecord::queueFullSampleSize)
+          .Member("queueFullThreshold", &DeviceRecord::queueFullThreshold)
+          .Member("maxQueueDepth", &DeviceRecord::maxQueueDepth)
+          .Member("outstandingIosCompetingWorlds", &DeviceRecord::outstandingIosCompetingWorlds)
+          .Member("protectionEnabled", &DeviceRecord::protectionEnabled)
+          .Member("piActivated", &DeviceRecord::piActivated)
+          .Member("piType", &DeviceRecord::piType)
+          .Member("dixEnabled", &DeviceRecord::dixEnabled)
+          .Member("guardTypeMask", &DeviceRecord::guardTypeMask)
+          .Member("protectionMask", &DeviceRecord::protectionMask)
+          .Member("uids", &DeviceRecord::uids)
+          .Member("hwacSupport", &DeviceRecord::hwacSupport)
+          .Member("thinProvisioning", &DeviceRecord::thinProvisioning)
+          .Member("protocol", &DeviceRecord::protocol)
+          .Member("emulatedDixDif", &DeviceRecord::emulatedDixDif)
+          .Member("nvme", &DeviceRecord::nvme)
+          .Member("psaConfig", &DeviceRecord::psaConfig)
+          .Member("filters", &DeviceRecord::filters)
+          .Nested("raid", &DeviceRecord::raid, RaidMapping())
+          .Member("inUse", &DeviceRecord::inUse);
+  return mapping;
+}
+
+} // namespace
+
+const DeviceRecord *DeviceFamily::Find(const std::string &name) const {
+  auto it = byName.find(name);
+  return it == byName.end() ? nullptr : &records[it->second];
+}
+
+DeviceRecord *DeviceFamily::Find(const std::string &name) {
+  auto it = byName.find(name);
+  return it == byName.end() ? nullptr : &records[it->second];
+}
+
+void DeviceFamily::Reindex() {
+  byName.clear();
+  byName.reserve(records.size() * 3);
+  for (std::size_t i = 0; i < records.size(); ++i)
+    byName[records[i].name] = i;
+  // Secondary names never shadow a canonical name or an earlier device's UID.
+  for (std::size_t i = 0; i < records.size(); ++i)
+    for (const std::string &uid : records[i].uids)
+      byName.emplace(uid, i);
+}
+
+void LoadFamily(const Node &node, DeviceFamily &family) {
+  if (!node.Value().is_array())
+    node.Fail("expected an array");
+  family.records.clear();
+  family.records.reserve(node.Value().size());
+  std::unordered_map<std::string, std::size_t> seen;
+  node.Each([&](const Node &element) {
+    DeviceRecord record;
+    DeviceMapping().Load(element, record);
+    if (record.name.empty())
+      element.Fail("a device needs a name");
+    if (!seen.emplace(record.name, family.records.size()).second)
+      element.Fail("duplicate device name " + record.name);
+    family.records.push_back(std::move(record));
+  });
+  family.Reindex();
+}
+
+nlohmann::ordered_json SaveFamily(const DeviceFamily &family) {
+  return DeviceMapping().SaveList(family.records);
+}
+
 } // namespace OlkCtl::Sim

@@ -1,0 +1,41 @@
+// The simulated host's system, hardware and I/O filter information. Constructed
+// as locals by commands, or returned by the Host's getters.
+#pragma once
+
+#include <hostctl/System.h>
+
+#include <memory>
+#include <string>
+
+namespace OlkCtl::Sim {
+struct State;
+}
+
+namespace OlkCtl::System {
+
+class SystemInfoImpl : public HostCtl::System::SystemInfo {
+public:
+  // Reads the host's current state once; the object answers from that snapshot.
+  SystemInfoImpl();
+  ~SystemInfoImpl() override;
+  std::string GetHostName() override;
+  std::string GetBootDeviceName() override;
+
+private:
+  std::shared_ptr<const Sim::State> state_;
+};
+
+class HardwareInfoImpl : public HostCtl::Hardware::HardwareInfo {
+public:
+  HardwareInfoImpl();
+  ~HardwareInfoImpl() override;
+  std::string GetCpuModel() override;
+  int GetCpuCoreCount() override;
+
+private:
+  std::shared_ptr<const Sim::State> state_;
+};
+
+class IOFilterInfoImpl : public HostCtl::IOFilter::IOFilterInfo {};
+
+} // namespace OlkCtl::System

@@ -1,0 +1,144 @@
+// orlocli: opens the simulated host, loads the storage plug-in, runs one command.
+#include <clikit/Cli.h>
+
+#include <olkctl/sim/HostControl.h>
+
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kExitSetup = 4;
+const char *const kPluginFile = "libcore-storage.so";
+
+using RegisterFunction = void (*)(std::shared_ptr<CliKit::AutoCli::NamespaceNode>);
+
+struct ToolOptions {
+  std::string host;
+  bool version = false;
+  std::vector<std::string> rest; // what the framework parses
+};
+
+bool IsValueOption(const std::string &arg) {
+  return arg == "--formatter" || arg == "--fields" || arg == "--completion";
+}
+
+// Takes the tool's own options from the leading options; everything else is
+// passed on unchanged. Only leading options count, because a command may have a
+// parameter of the same name (the NFS mounts have --host).
+bool SplitToolOptions(const std::vector<std::string> &args, ToolOptions &options) {
+  size_t index = 0;
+  bool hostGiven = false;
+  while (index < args.size() && args[index].size() > 1 && args[index][0] == '-') {
+    const std::string &arg = args[index];
+    if (arg == "--host" || arg.rfind("--host=", 0) == 0) {
+      if (arg == "--host" && index + 1 >= args.size()) {
+        std::cerr << "Error: option '--host' needs a value\n";
+        return false;
+      }
+      // An empty name would silently select the default host; a second one would
+      // silently replace the first.
+      if (hostGiven) {
+        std::cerr << "Error: option '--host' given more than once\n";
+        return false;
+      }
+      hostGiven = true;
+      options.host = arg == "--host" ? args[++index] : arg.substr(7);
+      ++index;
+      if (options.host.empty()) {
+        std::cerr << "Error: option '--host' needs a file name, not an empty value\n";
+        return false;
+      }
+      continue;
+    }
+    if (arg == "--version")
+      options.version = true;
+    options.rest.push_back(arg);
+    if (IsValueOption(arg) && index + 1 < args.size())
+      options.rest.push_back(args[++index]);
+    ++index;
+  }
+  options.rest.insert(options.rest.end(), args.begin() + static_cast<long>(index), args.end());
+  return true;
+}
+
+std::string PluginDirectory() {
+  const char *fromEnvironment = std::getenv("ORLOCLI_PLUGIN_DIR");
+  if (fromEnvironment && *fromEnvironment)
+    return fromEnvironment;
+  char buffer[PATH_MAX];
+  ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (length <= 0)
+    return ".";
+  std::string self(buffer, static_cast<size_t>(length));
+  size_t slash = self.rfind('/');
+  return slash == std::string::npos ? "." : self.substr(0, slash == 0 ? 1 : slash);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  ToolOptions options;
+  if (!SplitToolOptions(args, options))
+    return CliKit::kExitUsage;
+  if (options.version) {
+    std::cout << "orlocli " << ORLOCLI_VERSION << "\n";
+    return CliKit::kExitOk;
+  }
+
+  // The host comes first: the plug-in reads its feature switches while it registers.
+  try {
+    OlkCtl::Sim::UseHostFile(OlkCtl::Sim::ResolveHostPath(options.host));
+    OlkCtl::Sim::FillFeatureList();
+  } catch (const std::exception &error) {
+    std::cerr << CliKit::OneLine(std::string("orlocli: ") + error.what()) << "\n";
+    return kExitSetup;
+  }
+
+  std::string pluginPath = PluginDirectory() + "/" + kPluginFile;
+  // Never closed: the command objects in the tree live in the plug-in's code.
+  void *plugin = ::dlopen(pluginPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!plugin) {
+    const char *reason = ::dlerror();
+    std::cerr << CliKit::OneLine("orlocli: cannot load plug-in " + pluginPath + ": " +
+                                 (reason ? reason : "unknown reason"))
+              << "\n";
+    return kExitSetup;
+  }
+  auto registerTree = reinterpret_cast<RegisterFunction>(::dlsym(plugin, "AutoCli_RegisterNamespaces"));
+  auto registerInternal =
+      reinterpret_cast<RegisterFunction>(::dlsym(plugin, "ClusteredOldk_RegisterInternalNamespace"));
+  if (!registerTree || !registerInternal) {
+    std::cerr << "orlocli: cannot load plug-in " << pluginPath << ": missing symbol "
+              << (registerTree ? "ClusteredOldk_RegisterInternalNamespace" : "AutoCli_RegisterNamespaces")
+              << "\n";
+    return kExitSetup;
+  }
+
+  auto root = CliKit::AutoCli::Namespace::New();
+  auto internalRoot = CliKit::AutoCli::Namespace::New();
+  try {
+    registerTree(root);
+    registerInternal(internalRoot);
+  } catch (const std::exception &error) {
+    std::cerr << "orlocli: plug-in " << pluginPath << " failed to register: " << error.what() << "\n";
+    return kExitSetup;
+  }
+
+  CliKit::Cli cli(root, internalRoot);
+  cli.SetToolInfo("orlocli", ORLOCLI_VERSION);
+  CliKit::Terminal terminal;
+  terminal.in = &std::cin;
+  terminal.out = &std::cout;
+  terminal.err = &std::cerr;
+  terminal.inIsTerminal = ::isatty(STDIN_FILENO) == 1;
+  terminal.width = CliKit::OutputWidth();
+  return cli.Run(options.rest, terminal);
+}

@@ -1,0 +1,56 @@
+// Derived per-device properties and the device-selection helpers that several
+// device commands share.
+#pragma once
+
+#include "frame/Command.h"
+
+#include <hostctl/storage/Lun.h>
+#include <hostctl/storage/StorageInfo.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace TarvexCli::Storage {
+
+using LunVector = std::vector<std::unique_ptr<HostCtl::Storage::Lun>>;
+
+struct DeviceData {
+  std::vector<std::string> supportedGuardTypes;
+  std::string piProtectionMask;
+  std::string driveType;
+  std::string raidLevel;
+  std::string numPhysicalDrives;
+  bool isSas = false;
+  bool isUsb = false;
+  // Working flags of the transport classification.
+  bool stillAllSas = false;
+  bool stillAllUsb = false;
+};
+
+// Fills `data` for `device`: transport class (every path through SAS adapters,
+// or every path through USB adapters), guard types, protection mask text and
+// RAID information (not read with `skipSlowFields`). Host exceptions pass to
+// the caller.
+void GetDeviceData(const std::unique_ptr<HostCtl::Storage::Lun> &device, DeviceData &data,
+                   bool skipSlowFields, HostCtl::Storage::StorageInfo &storageInfo);
+
+// The selection helpers return true on success, false after adding their
+// message to `output`. Host exceptions pass to the caller.
+
+// Appends the online device known under `name` (any of its names).
+bool GetDevicesByName(const std::string &name, LunVector &result, const Frame::OutputPtr &output);
+
+// Move the matching devices from `candidates` (in their order) to the end of
+// `result`, leaving the moved entries of `candidates` empty. A pattern ending in
+// '*' matches by prefix; "*" alone is refused. Trailing blanks of the device's
+// texts are ignored. An empty model matches any model.
+bool GetDevicesByVendorAndModel(const std::string &vendor, const std::string &model, LunVector &candidates,
+                                const Frame::OutputPtr &output, LunVector &result);
+bool GetDevicesByNvmeCtrlModel(const std::string &controllerModel, LunVector &candidates,
+                               const Frame::OutputPtr &output, LunVector &result);
+// Identifiers in hexadecimal without "0x"; an empty sub-vendor matches any.
+bool GetDevicesByPciVendor(const std::string &pciVendorId, const std::string &pciSubVendorId,
+                           LunVector &candidates, const Frame::OutputPtr &output, LunVector &result);
+
+} // namespace TarvexCli::Storage

@@ -1,0 +1,117 @@
+// The devices family: look-ups by every name, offline handling, the RAID
+// record and the PSA configuration.
+#include <hostctl/Exception.h>
+#include <hostctl/storage/Lun.h>
+#include <olkctl/sim/HostControl.h>
+#include <olkctl/storage/LunImpl.h>
+#include <olkctl/storage/StorageInfoImpl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using HostCtl::Storage::LunRaidInfo;
+
+const char *kHost = R"({"schemaVersion": 1, "devices": [
+  {"name": "naa.1", "displayName": "First", "uids": ["naa.1", "olr.1", "t10.shared"]},
+  {"name": "naa.2", "displayName": "Second", "uids": ["naa.2", "t10.shared", "naa.1"]},
+  {"name": "naa.3", "offline": true, "uids": ["naa.3", "olr.3"], "psaConfig": false}]})";
+
+TEST(DevicesState, LookUpByEveryName) {
+  struct Case {
+    std::string name;
+    bool includeOffline;
+    std::string found; // empty: none
+  };
+  const std::vector<Case> cases = {
+      {"naa.1", false, "naa.1"},
+      {"olr.1", false, "naa.1"},
+      // A UID two devices share belongs to the first; a canonical name always wins.
+      {"t10.shared", false, "naa.1"},
+      {"naa.2", false, "naa.2"},
+      {"olr.3", false, ""},
+      {"olr.3", true, "naa.3"},
+      {"First", true, ""},
+      {"NAA.1", true, ""},
+  };
+  OlkCtl::Sim::UseHostFromJson(kHost);
+  OlkCtl::Storage::StorageInfoImpl storage;
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    auto viaStorage = storage.GetLun(c.name, c.includeOffline);
+    auto viaStatic = OlkCtl::Storage::LunImpl::GetLun(c.name, c.includeOffline);
+    EXPECT_EQ(viaStorage ? viaStorage->GetName() : "", c.found);
+    EXPECT_EQ(viaStatic ? viaStatic->GetName() : "", c.found);
+  }
+  EXPECT_EQ(storage.ResolveRuntimeLunName("olr.3"), "naa.3");
+  EXPECT_EQ(storage.ResolveRuntimeLunName("nothing"), "");
+}
+
+TEST(DevicesState, ListsAndDisplayNames) {
+  OlkCtl::Sim::UseHostFromJson(kHost);
+  OlkCtl::Storage::StorageInfoImpl storage;
+  std::vector<std::string> names;
+  for (const auto &lun : storage.GetLuns(true, false))
+    names.push_back(lun->GetName());
+  EXPECT_EQ(names, (std::vector<std::string>{"naa.1", "naa.2", "naa.3"}));
+  EXPECT_EQ(storage.GetLuns(false, false).size(), 2u);
+  auto display = storage.GetDeviceDisplayNames();
+  EXPECT_EQ(display.size(), 3u);
+  EXPECT_EQ(display["naa.2"], "Second");
+  EXPECT_FALSE(storage.GetLun("naa.3", true)->GetPsaDeviceConfig());
+}
+
+TEST(DevicesState, RefreshSeesAnotherWritersChange) {
+  OlkCtl::Sim::UseHostFromJson(kHost);
+  OlkCtl::Storage::StorageInfoImpl storage;
+  OlkCtl::Sim::UseHostFromJson(R"({"schemaVersion": 1, "devices": [{"name": "naa.9"}]})");
+  EXPECT_EQ(storage.GetLuns(true, false).size(), 3u) << "one snapshot per object";
+  EXPECT_EQ(storage.GetLuns(true, true).size(), 1u);
+}
+
+TEST(DevicesState, RaidRecordTextsAreBoundedAndTerminated) {
+  const std::string longType(100, 'x');
+  OlkCtl::Sim::UseHostFromJson(R"({"schemaVersion": 1, "devices": [
+    {"name": "naa.r", "raid": {"kind": 1, "drives": 300, "driveType": ")" +
+                               longType + R"(", "level": "RAID6"}}]})");
+  auto lun = OlkCtl::Storage::StorageInfoImpl().GetLun("naa.r", false);
+  LunRaidInfo info;
+  // Left-overs from an earlier read must not show through.
+  std::memset(info.driveType, 'y', sizeof info.driveType);
+  std::memset(info.raidLevel, 'y', sizeof info.raidLevel);
+  lun->GetRaidInfo(info);
+  EXPECT_EQ(info.kind, LunRaidInfo::KIND_RAID_VOLUME);
+  EXPECT_EQ(info.numPhysicalDrives, 255);
+  EXPECT_EQ(std::string(info.driveType), std::string(63, 'x'));
+  EXPECT_EQ(std::string(info.raidLevel), "RAID6");
+}
+
+TEST(DevicesState, RefusesBadDocuments) {
+  struct Case {
+    std::string devices;
+    std::string mention;
+  };
+  const std::vector<Case> cases = {
+      {R"([{"name": "a"}, {"name": "a"}])", "devices[1]: duplicate device name a"},
+      {R"([{"size": 1}])", "devices[0]: a device needs a name"},
+      {R"([{"name": "a", "size": -5}])", "devices[0].size"},
+      {R"([{"name": "a", "raid": {"kind": 1, "disks": 2}}])", "devices[0].raid.disks"},
+      {R"([{"name": "a", "filters": "f"}])", "devices[0].filters"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.devices);
+    std::string error = "(loaded)";
+    try {
+      OlkCtl::Sim::UseHostFromJson(R"({"schemaVersion": 1, "devices": )" + c.devices + "}");
+    } catch (const OlkCtl::Sim::StateError &e) {
+      error = e.what();
+    }
+    EXPECT_NE(error.find(c.mention), std::string::npos) << error;
+  }
+}
+
+} // namespace
