@@ -267,21 +267,24 @@ TEST(ClaimRuleRunTest, MessagesOfEachBranch) {
 
 // Filter claiming attaches the Filter-class plug-ins of the matching rules and
 // leaves the device's other filters in place.
-TEST(ClaimRuleRunTest, FilterRunsAttachFilterPlugins) {
+TEST(ClaimRuleRunTest, FilterRunsFollowTheLoadedFilterRules) {
   TestSupport::UseProfile();
-  const std::vector<std::string> before = AttachedFilters(kSymmetrix);
+  // On the default host the attached filters already agree with the filter
+  // rules, so a run changes nothing and never attaches a plug-in twice.
+  const std::vector<std::string> attached = AttachedFilters(kSymmetrix);
+  ASSERT_FALSE(attached.empty());
+  ASSERT_EQ(attached.back(), "HWAC_FILTER");
+  const std::vector<std::string> detached(attached.begin(), attached.end() - 1);
   ASSERT_TRUE(
       Succeeded(TestSupport::Run(ClaimRule("run", {"-c", "Filter", "-t", "device", "-d", kSymmetrix}))));
-  std::vector<std::string> expected = before;
-  expected.push_back("HWAC_FILTER");
-  EXPECT_EQ(AttachedFilters(kSymmetrix), expected);
+  EXPECT_EQ(AttachedFilters(kSymmetrix), attached);
 
   // Once the rule is gone from the kernel, the next run detaches the plug-in.
   ASSERT_TRUE(Succeeded(TestSupport::Run(ClaimRule("remove", {"-r", "65436", "-c", "Filter"}))));
   ASSERT_TRUE(Succeeded(TestSupport::Run(ClaimRule("load", {"-c", "Filter"}))));
   ASSERT_TRUE(
       Succeeded(TestSupport::Run(ClaimRule("run", {"-c", "Filter", "-t", "device", "-d", kSymmetrix}))));
-  EXPECT_EQ(AttachedFilters(kSymmetrix), before);
+  EXPECT_EQ(AttachedFilters(kSymmetrix), detached);
 
   // A device rule names the device by any of its UIDs; an MP run registers
   // the claimed devices with their filters too.
@@ -289,7 +292,7 @@ TEST(ClaimRuleRunTest, FilterRunsAttachFilterPlugins) {
       "add", {"-r", "400", "-t", "device", "-d", kSymmetrix, "-P", "HWAC_FILTER", "-c", "Filter"}))));
   ASSERT_TRUE(Succeeded(TestSupport::Run(ClaimRule("load", {"-c", "Filter"}))));
   ASSERT_TRUE(Succeeded(TestSupport::Run(ClaimRule("run"))));
-  EXPECT_EQ(AttachedFilters(kSymmetrix), expected);
+  EXPECT_EQ(AttachedFilters(kSymmetrix), attached);
 }
 
 TEST(ClaimRuleRunTest, HostFailuresLeaveTheCommand) {
