@@ -60,8 +60,8 @@ DeviceList::DeviceList() {
   SetDefaultOutputParameter("header:ScsiDevice", "%Device%");
   SetDefaultOutputParameter(
       "fields:ScsiDevice",
-      "Display Name,Has Settable Display Name,Size,Device Type,Multipath Plugin,Devfs "
-      "Path,Vendor,Model,Revision,"
+      "Display Name,Has Settable Display Name,Size,Device Type,Multipath Plugin,Devfs Path,"
+      "Vendor,Model,Revision,"
       "SCSI Level,Is Pseudo,Status,Is RDM Capable,Is Local,Is Removable,Is SSD,Is XVOL PE,Is Offline,"
       "Is Perennially Reserved,Queue Full Sample Size,Queue Full Threshold,Thin Provisioning Status,"
       "Attached Filters,HWAC Status,Other UIDs,Is Shared Clusterwide,Is SAS,Is USB,Is Boot Device,"
