@@ -104,11 +104,11 @@ long PeakRssKb() {
 void Measure(const std::string &label, const std::string &text, int runs, const std::string &dir) {
   std::printf("%s: %.2f MB\n", label.c_str(), static_cast<double>(text.size()) / (1024 * 1024));
   std::shared_ptr<OlkCtl::Sim::State> state;
-  OlkCtl::Sim::Json tree;
-  double tokens = MedianMs(runs, [&] { tree = OlkCtl::Sim::ParseJson(text); });
+  OlkCtl::Sim::Tape tape;
+  double tokens = MedianMs(runs, [&] { tape = OlkCtl::Sim::ParseTape(text); });
   double records = MedianMs(runs, [&] {
     OlkCtl::Sim::State s;
-    OlkCtl::Sim::StateFromJson(tree, s);
+    OlkCtl::Sim::StateFromTape(tape, s);
   });
   double parse = MedianMs(runs, [&] { state = OlkCtl::Sim::LoadState(text, label); });
   nlohmann::json plainTree;
@@ -118,8 +118,8 @@ void Measure(const std::string &label, const std::string &text, int runs, const 
     nlohmann::json::sax_parse(text, &sax);
   });
   std::printf("  reference: nlohmann::json::parse %.2f ms, reading the tokens only %.2f ms\n", plain, lexer);
-  std::printf("  parse to JSON tree      median %8.2f ms\n", tokens);
-  std::printf("  tree to records         median %8.2f ms\n", records);
+  std::printf("  parse to tape           median %8.2f ms\n", tokens);
+  std::printf("  tape to records         median %8.2f ms\n", records);
   double save = MedianMs(runs, [&] { OlkCtl::Sim::SaveState(*state); });
   std::printf("  load (parse + validate) median %8.2f ms\n", parse);
   std::printf("  save (to text)          median %8.2f ms\n", save);

@@ -1,4 +1,4 @@
-// orlocli-host: creates, shows, validates and fault-injects simulated hosts.
+// orlocli-host: creates, shows, validates, generates and fault-injects simulated hosts.
 #include "Generate.h"
 
 #include <hostctl/Exception.h>
@@ -11,9 +11,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-// Linked in only when the generator is built; until then "generate" is unknown.
-int RunGenerate(const std::vector<std::string> &args) __attribute__((weak));
 
 namespace {
 
@@ -346,7 +343,7 @@ int Run(const std::vector<std::string> &argv) {
     return Profiles(args);
   if (command == "fault")
     return Fault(host, args);
-  if (command == "generate" && RunGenerate)
+  if (command == "generate")
     return RunGenerate(args);
   throw UsageError{"unknown command \"" + command + "\" (see orlocli-host --help)"};
 }

@@ -10,6 +10,7 @@
 
 #include <dlfcn.h>
 #include <limits.h>
+#include <malloc.h>
 #include <unistd.h>
 
 namespace {
@@ -84,6 +85,12 @@ std::string PluginDirectory() {
 } // namespace
 
 int main(int argc, char **argv) {
+  // One command, then exit: what loading the host frees (the file's text, the
+  // parsed document) is better kept for building the output than handed back
+  // to the kernel and faulted in again page by page. On a large host that is
+  // a fifth of the run time.
+  ::mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  ::mallopt(M_TRIM_THRESHOLD, INT_MAX);
   std::vector<std::string> args(argv + 1, argv + argc);
   ToolOptions options;
   if (!SplitToolOptions(args, options))

@@ -225,7 +225,8 @@ int Cli::Run(const std::vector<std::string> &args, const Terminal &terminal) {
     execution.input = parsed.input;
     RunCommand(execution);
     if (execution.status == kExitException) {
-      err << OneLine("Error: internal failure in command '" + commandPath + "': " + execution.failure) << "\n";
+      err << OneLine("Error: internal failure in command '" + commandPath + "': " + execution.failure)
+          << "\n";
       return kExitException;
     }
 

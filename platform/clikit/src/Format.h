@@ -89,6 +89,8 @@ std::string ExpandHeader(const std::string &pattern, const MetaStruct &row, cons
 
 // Display width of UTF-8 text (code points).
 size_t TextWidth(const std::string &text);
+// Length of the valid UTF-8 sequence at `at` of `text`, or 0 when it is not valid.
+size_t Utf8Length(const std::string &text, size_t at);
 
 bool IsFormatterName(const std::string &name);
 bool IsMachineFormatter(const std::string &name);

@@ -14,8 +14,6 @@ using MetaObj::MetaList;
 using MetaObj::MetaString;
 using MetaObj::MetaType;
 
-namespace {
-
 // Length of the valid UTF-8 sequence at `at`, or 0 when it is not valid.
 size_t Utf8Length(const std::string &text, size_t at) {
   auto byte = [&text](size_t i) { return static_cast<unsigned char>(text[i]); };
@@ -49,6 +47,8 @@ size_t Utf8Length(const std::string &text, size_t at) {
     return 0;
   return length;
 }
+
+namespace {
 
 // A JSON string; text that is not valid UTF-8 is replaced (U+FFFD) rather than failing the output.
 void AppendString(const std::string &text, std::string &out) {

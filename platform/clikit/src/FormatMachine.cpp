@@ -65,6 +65,7 @@ void XmlEscape(const std::string &text, std::string &out) {
   for (size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
     const char *entity = nullptr;
+    size_t span = 1; // the bytes the entity replaces
     switch (c) {
     case '&':
       entity = "&amp;";
@@ -78,16 +79,32 @@ void XmlEscape(const std::string &text, std::string &out) {
     case '"':
       entity = "&quot;";
       break;
-    default:
+    default: {
+      auto byte = static_cast<unsigned char>(c);
       // Control characters other than tab and line ends cannot appear in XML 1.0.
-      if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
+      if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') {
         entity = "?";
+      } else if (byte >= 0x80) {
+        // Neither can bytes that are not UTF-8, nor U+FFFE and U+FFFF: the
+        // document says UTF-8, so they become U+FFFD, as in the json view.
+        size_t length = Utf8Length(text, i);
+        bool nonCharacter = length == 3 && byte == 0xEF && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
+                            static_cast<unsigned char>(text[i + 2]) >= 0xBE;
+        if (length == 0 || nonCharacter) {
+          entity = "\xEF\xBF\xBD";
+          span = length == 0 ? 1 : length;
+        } else {
+          i += length - 1;
+        }
+      }
+    }
     }
     if (!entity)
       continue;
     out.append(text, plainStart, i - plainStart);
     out += entity;
-    plainStart = i + 1;
+    plainStart = i + span;
+    i += span - 1;
   }
   out.append(text, plainStart, std::string::npos);
 }

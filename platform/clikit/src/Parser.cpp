@@ -159,12 +159,6 @@ bool TakeGlobal(const std::vector<std::string> &args, size_t &index, bool leadin
   }
   if (!IsValueGlobal(name))
     return false;
-  // Like a command's parameters, never silently replaced by a second one.
-  if ((name == "formatter" && globals.hasFormatter) || (name == "fields" && globals.hasFields) ||
-      (name == "completion" && globals.hasCompletion)) {
-    result.usageError = "Error: option '--" + name + "' given more than once";
-    return true;
-  }
   if (!hasValue) {
     if (index + 1 >= args.size() || StartsWith(args[index + 1], "--")) {
       result.usageError = "Error: option '--" + name + "' needs a value";

@@ -71,7 +71,7 @@ public:
   ScsiInterfaceType GetInterfaceType() const override { return GetValidInterfaceType(record_->transport); }
   uint32_t GetCapabilityMask() const override { return record_->capabilityMask; }
   void GetStats(ScsiStats &stats) const override {
-    OlkCtl::Sim::CheckFault("ScsiInterface::GetStats", record_->name);
+    OlkCtl::Sim::CheckFault(*state_, "ScsiInterface::GetStats", record_->name);
     stats = record_->stats;
   }
 
@@ -216,7 +216,7 @@ std::vector<std::unique_ptr<ScsiInterface>> StorageInfoImpl::GetScsiInterfaces()
 }
 
 std::unique_ptr<ScsiInterface> StorageInfoImpl::GetScsiInterface(const std::string &name) {
-  Sim::CheckFault("StorageInfo::GetScsiInterface", name);
+  Sim::CheckFault(*state_, "StorageInfo::GetScsiInterface", name);
   const Sim::AdapterRecord *record = state_->adapters.Find(name);
   return record ? Sim::NewScsiInterface(state_, *record) : nullptr;
 }
@@ -260,17 +260,17 @@ std::string StorageInfoImpl::RescanScsiInterfaces(const std::string &adapter, co
 }
 
 std::string StorageInfoImpl::GetLinkState(const ScsiInterface &adapter) {
-  Sim::CheckFault("StorageInfo::GetLinkState", adapter.GetName());
+  Sim::CheckFault(*state_, "StorageInfo::GetLinkState", adapter.GetName());
   return RecordOf(*state_, adapter).linkState;
 }
 
 std::string StorageInfoImpl::GetDeviceDescription(const ScsiInterface &adapter) {
-  Sim::CheckFault("StorageInfo::GetDeviceDescription", adapter.GetName());
+  Sim::CheckFault(*state_, "StorageInfo::GetDeviceDescription", adapter.GetName());
   return RecordOf(*state_, adapter).description;
 }
 
 std::vector<std::string> StorageInfoImpl::GetAdapterCapabilities(const ScsiInterface &adapter) {
-  Sim::CheckFault("StorageInfo::GetAdapterCapabilities", adapter.GetName());
+  Sim::CheckFault(*state_, "StorageInfo::GetAdapterCapabilities", adapter.GetName());
   const uint32_t mask = RecordOf(*state_, adapter).capabilityMask;
   std::vector<std::string> names;
   for (const auto &[bit, name] : kCapabilityNames)

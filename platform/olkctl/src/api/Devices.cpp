@@ -93,14 +93,14 @@ public:
   bool IsNvme() const override { return r_->nvme; }
 
   std::unique_ptr<PsaDeviceConfig> GetPsaDeviceConfig() const override {
-    OlkCtl::Sim::CheckFault("Lun::GetPsaDeviceConfig", r_->name);
+    OlkCtl::Sim::CheckFault(*state_, "Lun::GetPsaDeviceConfig", r_->name);
     if (!r_->psaConfig)
       return nullptr;
     return std::make_unique<SimPsaDeviceConfig>(r_->filters);
   }
 
   void GetRaidInfo(LunRaidInfo &info) const override {
-    OlkCtl::Sim::CheckFault("Lun::GetRaidInfo", r_->name);
+    OlkCtl::Sim::CheckFault(*state_, "Lun::GetRaidInfo", r_->name);
     info = LunRaidInfo{};
     info.kind = r_->raid.kind;
     info.numPhysicalDrives = static_cast<uint8_t>(std::min<uint32_t>(r_->raid.drives, 255));
@@ -156,7 +156,7 @@ std::vector<std::unique_ptr<Lun>> StorageInfoImpl::GetLuns(bool includeOffline, 
 }
 
 std::unique_ptr<Lun> StorageInfoImpl::GetLun(const std::string &name, bool includeOffline) {
-  Sim::CheckFault("StorageInfo::GetLun", name);
+  Sim::CheckFault(*state_, "StorageInfo::GetLun", name);
   const DeviceRecord *record = Lookup(*state_, name, includeOffline);
   return record ? Sim::NewLun(state_, *record) : nullptr;
 }

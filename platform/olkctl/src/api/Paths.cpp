@@ -189,7 +189,7 @@ std::unique_ptr<ScsiPath> StorageInfoImpl::GetScsiPath(const std::string &name) 
 }
 
 std::vector<std::string> StorageInfoImpl::GetLunPathAdapters(const std::string &deviceName) {
-  Sim::CheckFault("StorageInfo::GetLunPathAdapters", deviceName);
+  Sim::CheckFault(*state_, "StorageInfo::GetLunPathAdapters", deviceName);
   // Paths record the device's canonical name; accept any of its names.
   const Sim::DeviceRecord *device = state_->devices.Find(deviceName);
   std::vector<std::string> adapters;

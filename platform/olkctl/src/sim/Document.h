@@ -20,7 +20,11 @@ Json ParseJson(std::string_view text);
 // Parses and validates a document. `origin` (a file name or "<memory>") starts
 // every error message: "<origin>: <place>: <problem>".
 std::shared_ptr<State> LoadState(std::string_view text, const std::string &origin);
+// The same for a text the caller gives up: it is freed once parsed, before the
+// records are built, so that a large host does not hold both at once.
+std::shared_ptr<State> LoadState(std::string &&text, const std::string &origin);
 // Validates an already parsed document (StateError without the origin).
+void StateFromTape(const Tape &document, State &state);
 void StateFromJson(const Json &document, State &state);
 
 Json StateToJson(const State &state);

@@ -1,117 +1,610 @@
 #include "sim/Json.h"
 
 #include <algorithm>
+#include <cstring>
+#include <unordered_map>
 
 namespace OlkCtl::Sim {
 
 namespace {
 
-const char *TypeName(const Json &value) {
-  switch (value.type()) {
-  case Json::value_t::null:
+using Kind = Tape::Kind;
+
+const char *TypeName(Kind kind) {
+  switch (kind) {
+  case Kind::Null:
     return "null";
-  case Json::value_t::object:
+  case Kind::Object:
     return "an object";
-  case Json::value_t::array:
+  case Kind::Array:
     return "an array";
-  case Json::value_t::string:
+  case Kind::String:
     return "a string";
-  case Json::value_t::boolean:
+  case Kind::Boolean:
     return "a boolean";
-  case Json::value_t::number_integer:
-  case Json::value_t::number_unsigned:
+  case Kind::Integer:
+  case Kind::Unsigned:
     return "an integer";
-  case Json::value_t::number_float:
+  case Kind::Float:
     return "a number with a fraction";
-  default:
-    return "an unsupported value";
+  case Kind::Key:
+    break;
   }
+  return "an unsupported value";
 }
 
-std::string Member(const std::string &place, const std::string &key) {
-  return place.empty() ? key : place + "." + key;
+std::string Member(const std::string &place, std::string_view key) {
+  std::string out = place;
+  if (!out.empty())
+    out += '.';
+  out += key;
+  return out;
 }
+
+// Builds the tape from nlohmann's SAX events. Refuses a member that appears
+// twice in one object, which nlohmann's own parser silently accepts (keeping
+// the last).
+class TapeBuilder {
+public:
+  using number_integer_t = Json::number_integer_t;
+  using number_unsigned_t = Json::number_unsigned_t;
+  using number_float_t = Json::number_float_t;
+  using string_t = Json::string_t;
+  using binary_t = Json::binary_t;
+
+  explicit TapeBuilder(std::size_t textSize) {
+    // About one entry per 16 bytes of an indented host file, and half its
+    // bytes in texts: enough that the vectors rarely grow (and double) at the end.
+    tape.entries.reserve(textSize / 14 + 16);
+    tape.texts.reserve(textSize / 2 + 64);
+  }
+
+  Tape tape;
+  std::string error;
+
+  bool null() { return Scalar(Kind::Null); }
+  bool boolean(bool v) {
+    Tape::Entry &e = Push(Kind::Boolean);
+    e.boolean = v;
+    return Close(e);
+  }
+  bool number_integer(number_integer_t v) {
+    Tape::Entry &e = Push(Kind::Integer);
+    e.integer = v;
+    return Close(e);
+  }
+  bool number_unsigned(number_unsigned_t v) {
+    Tape::Entry &e = Push(Kind::Unsigned);
+    e.unsignedInteger = v;
+    return Close(e);
+  }
+  bool number_float(number_float_t v, const string_t &) {
+    Tape::Entry &e = Push(Kind::Float);
+    e.number = v;
+    return Close(e);
+  }
+  bool string(string_t &v) { return String(v); }
+  bool String(std::string_view v) {
+    Tape::Span span{};
+    if (!Store(v, span))
+      return false;
+    Tape::Entry &e = Push(Kind::String);
+    e.text = span;
+    return Close(e);
+  }
+  bool binary(binary_t &) { return Fail("binary values are not JSON"); }
+
+  bool start_object(std::size_t) { return Open(Kind::Object); }
+  bool start_array(std::size_t) { return Open(Kind::Array); }
+  bool end_object() { return End(); }
+  bool end_array() { return End(); }
+
+  bool key(string_t &k) { return Key(k); }
+  bool Key(std::string_view k) {
+    Level &top = stack_.back();
+    // The records of an array repeat their member names in one order, so the
+    // name at this position in the last object read at this depth is tried
+    // first. That list starts with this object's names so far and holds
+    // distinct names, so a name found there is no repeat.
+    std::vector<Tape::Span> &previous = namesByDepth_[stack_.size() - 1];
+    Tape::Span span{};
+    if (top.count < previous.size() && Name(previous[top.count]) == k) {
+      span = previous[top.count];
+    } else {
+      auto known = keys_.find(k);
+      if (known != keys_.end()) {
+        span = known->second;
+        if (Repeated(top, span))
+          return Fail(Place() + ": member \"" + std::string(k) + "\" appears twice");
+      } else {
+        if (!Store(k, span))
+          return false;
+        keys_.emplace(k, span);
+      }
+      if (previous.size() > top.count)
+        previous.resize(top.count);
+      previous.push_back(span);
+    }
+    top.key = span;
+    Tape::Entry &e = Push(Kind::Key);
+    e.text = span;
+    e.end = static_cast<uint32_t>(tape.entries.size());
+    return true;
+  }
+
+  bool parse_error(std::size_t, const std::string &, const nlohmann::detail::exception &ex) {
+    // nlohmann words it "[json.exception.parse_error.101] parse error at line 1,
+    // column 5: syntax error ..."; keep "line 1, column 5: syntax error ...".
+    std::string text = ex.what();
+    std::string::size_type at = text.find(" at line ");
+    error = at == std::string::npos ? text : text.substr(at + 4);
+    return false;
+  }
+
+private:
+  struct Level {
+    uint32_t index;       // the container's entry
+    uint32_t count = 0;   // members or elements so far
+    Tape::Span key{0, 0}; // the member being read, for objects
+  };
+
+  std::string_view Name(Tape::Span span) const { return {tape.texts.data() + span.offset, span.length}; }
+  // Whether the object being read already has a member of that name. Each name
+  // is stored once, so equal names have equal offsets.
+  bool Repeated(const Level &object, Tape::Span name) const {
+    for (uint32_t at = object.index + 1; at < tape.entries.size(); at = tape.entries[at + 1].end)
+      if (tape.entries[at].text.offset == name.offset)
+        return true;
+    return false;
+  }
+
+  Tape::Entry &Push(Kind kind) {
+    Tape::Entry entry{};
+    entry.kind = kind;
+    tape.entries.push_back(entry);
+    return tape.entries.back();
+  }
+  // A finished value: it ends right after itself, and counts in its container.
+  bool Close(Tape::Entry &e) {
+    e.end = static_cast<uint32_t>(tape.entries.size());
+    if (!stack_.empty())
+      ++stack_.back().count;
+    return Check();
+  }
+  bool Scalar(Kind kind) { return Close(Push(kind)); }
+  bool Open(Kind kind) {
+    Push(kind);
+    stack_.push_back(Level{static_cast<uint32_t>(tape.entries.size() - 1)});
+    if (namesByDepth_.size() < stack_.size())
+      namesByDepth_.resize(stack_.size());
+    return Check();
+  }
+  bool End() {
+    Level level = stack_.back();
+    stack_.pop_back();
+    Tape::Entry &e = tape.entries[level.index];
+    e.count = level.count;
+    return Close(e);
+  }
+  bool Store(std::string_view text, Tape::Span &span) {
+    if (tape.texts.size() + text.size() > UINT32_MAX)
+      return Fail("the document is too large (4 GiB of text at most)");
+    span = Tape::Span{static_cast<uint32_t>(tape.texts.size()), static_cast<uint32_t>(text.size())};
+    tape.texts += text;
+    return true;
+  }
+  bool Check() {
+    return tape.entries.size() < UINT32_MAX || Fail("the document is too large (too many values)");
+  }
+  bool Fail(std::string message) {
+    error = std::move(message);
+    return false;
+  }
+  // The place of the object being read, as "devices[3].uids".
+  std::string Place() const {
+    std::string place;
+    for (size_t i = 0; i + 1 < stack_.size(); ++i) {
+      const Level &parent = stack_[i];
+      if (tape.entries[parent.index].kind == Kind::Array) {
+        place += "[" + std::to_string(parent.count) + "]";
+      } else {
+        if (!place.empty())
+          place += ".";
+        place += tape.texts.substr(parent.key.offset, parent.key.length);
+      }
+    }
+    return place.empty() ? "top level" : place;
+  }
+
+  // Heterogeneous look-up: member names are found without making a string.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+  };
+
+  std::vector<Level> stack_;
+  std::unordered_map<std::string, Tape::Span, NameHash, std::equal_to<>> keys_;
+  // Per depth, the member names of the last object read there, in order.
+  std::vector<std::vector<Tape::Span>> namesByDepth_;
+};
+
+// A reader for the JSON a host file usually holds, several times faster than
+// nlohmann's lexer: ASCII strings with the short escapes, integers of up to 18
+// digits, true, false and null. Anything else (\u escapes, other bytes,
+// fractions, long numbers, a byte order mark, deep nesting) and every error
+// make it give up; nlohmann's parser then reads the document again, so what
+// is accepted and every message are nlohmann's.
+class FastReader {
+public:
+  FastReader(std::string_view text, TapeBuilder &builder)
+      : at_(text.data()), end_(text.data() + text.size()), builder_(builder) {}
+
+  bool Read() {
+    SkipBlanks();
+    if (!Value(0))
+      return false;
+    SkipBlanks();
+    return at_ == end_;
+  }
+
+private:
+  static constexpr int kMaxDepth = 256;
+
+  void SkipBlanks() {
+    while (at_ < end_ && (*at_ == ' ' || *at_ == '\n' || *at_ == '\r' || *at_ == '\t'))
+      ++at_;
+  }
+  bool Literal(std::string_view word) {
+    if (static_cast<std::size_t>(end_ - at_) < word.size() || std::string_view(at_, word.size()) != word)
+      return false;
+    at_ += word.size();
+    return true;
+  }
+
+  bool Value(int depth) {
+    if (at_ == end_)
+      return false;
+    switch (*at_) {
+    case '{':
+      return Object(depth);
+    case '[':
+      return Array(depth);
+    case '"': {
+      std::string_view text;
+      return String(text) && builder_.String(text);
+    }
+    case 't':
+      return Literal("true") && builder_.boolean(true);
+    case 'f':
+      return Literal("false") && builder_.boolean(false);
+    case 'n':
+      return Literal("null") && builder_.null();
+    default:
+      return Number();
+    }
+  }
+
+  bool Object(int depth) {
+    if (depth >= kMaxDepth || !builder_.start_object(0))
+      return false;
+    ++at_;
+    SkipBlanks();
+    if (at_ < end_ && *at_ == '}') {
+      ++at_;
+      return builder_.end_object();
+    }
+    for (;;) {
+      std::string_view name;
+      if (at_ == end_ || *at_ != '"' || !String(name) || !builder_.Key(name))
+        return false;
+      SkipBlanks();
+      if (at_ == end_ || *at_ != ':')
+        return false;
+      ++at_;
+      SkipBlanks();
+      if (!Value(depth + 1))
+        return false;
+      SkipBlanks();
+      if (at_ == end_)
+        return false;
+      if (*at_ == '}') {
+        ++at_;
+        return builder_.end_object();
+      }
+      if (*at_ != ',')
+        return false;
+      ++at_;
+      SkipBlanks();
+    }
+  }
+
+  bool Array(int depth) {
+    if (depth >= kMaxDepth || !builder_.start_array(0))
+      return false;
+    ++at_;
+    SkipBlanks();
+    if (at_ < end_ && *at_ == ']') {
+      ++at_;
+      return builder_.end_array();
+    }
+    for (;;) {
+      if (!Value(depth + 1))
+        return false;
+      SkipBlanks();
+      if (at_ == end_)
+        return false;
+      if (*at_ == ']') {
+        ++at_;
+        return builder_.end_array();
+      }
+      if (*at_ != ',')
+        return false;
+      ++at_;
+      SkipBlanks();
+    }
+  }
+
+  // The text of a string at `at_` (its opening quote): a view into the
+  // document when it has no escape, else the decoded copy in scratch_.
+  bool String(std::string_view &text) {
+    const char *start = ++at_;
+    while (at_ < end_) {
+      const unsigned char c = static_cast<unsigned char>(*at_);
+      if (c == '"') {
+        text = std::string_view(start, static_cast<std::size_t>(at_ - start));
+        ++at_;
+        return true;
+      }
+      if (c == '\\')
+        return Escaped(start, text);
+      if (c < 0x20 || c >= 0x80)
+        return false;
+      ++at_;
+    }
+    return false;
+  }
+  bool Escaped(const char *start, std::string_view &text) {
+    scratch_.assign(start, at_);
+    while (at_ < end_) {
+      const unsigned char c = static_cast<unsigned char>(*at_++);
+      if (c == '"') {
+        text = scratch_;
+        return true;
+      }
+      if (c < 0x20 || c >= 0x80 || at_ == end_)
+        return false;
+      if (c != '\\') {
+        scratch_ += static_cast<char>(c);
+        continue;
+      }
+      switch (*at_++) {
+      case '"':
+        scratch_ += '"';
+        break;
+      case '\\':
+        scratch_ += '\\';
+        break;
+      case '/':
+        scratch_ += '/';
+        break;
+      case 'b':
+        scratch_ += '\b';
+        break;
+      case 'f':
+        scratch_ += '\f';
+        break;
+      case 'n':
+        scratch_ += '\n';
+        break;
+      case 'r':
+        scratch_ += '\r';
+        break;
+      case 't':
+        scratch_ += '\t';
+        break;
+      default: // \u and anything else
+        return false;
+      }
+    }
+    return false;
+  }
+
+  bool Number() {
+    const bool negative = *at_ == '-';
+    if (negative)
+      ++at_;
+    const char *digits = at_;
+    uint64_t value = 0;
+    while (at_ < end_ && *at_ >= '0' && *at_ <= '9')
+      value = value * 10 + static_cast<uint64_t>(*at_++ - '0');
+    const std::size_t count = static_cast<std::size_t>(at_ - digits);
+    if (count == 0 || count > 18 || (count > 1 && *digits == '0'))
+      return false;
+    if (at_ < end_ && (*at_ == '.' || *at_ == 'e' || *at_ == 'E'))
+      return false;
+    if (negative)
+      return builder_.number_integer(-static_cast<int64_t>(value));
+    return builder_.number_unsigned(value);
+  }
+
+  const char *at_;
+  const char *end_;
+  TapeBuilder &builder_;
+  std::string scratch_;
+};
 
 } // namespace
 
+Tape ParseTape(std::string_view text) {
+  {
+    TapeBuilder builder(text.size());
+    if (FastReader(text, builder).Read())
+      return std::move(builder.tape);
+  }
+  TapeBuilder builder(text.size());
+  if (!Json::sax_parse(text, &builder, Json::input_format_t::json, true))
+    throw StateError(builder.error);
+  return std::move(builder.tape);
+}
+
+std::size_t TapeValue::size() const {
+  switch (Kind()) {
+  case Tape::Kind::Object:
+  case Tape::Kind::Array:
+    return Entry().count;
+  case Tape::Kind::Null:
+    return 0;
+  default:
+    return 1;
+  }
+}
+
+TapeValue TapeValue::operator[](std::size_t i) const {
+  uint32_t at = index_ + 1;
+  for (; i > 0; --i)
+    at = tape_->entries[at].end;
+  return TapeValue(*tape_, at);
+}
+
+std::string Node::Place() const {
+  if (!parent_)
+    return {};
+  std::string place = parent_->Place();
+  if (parent_->Entry().kind == Kind::Array)
+    return place + "[" + std::to_string(element_) + "]";
+  return Member(place, std::string_view(tape_->texts.data() + key_.offset, key_.length));
+}
+
 void Node::Fail(const std::string &problem) const {
-  throw StateError((place_.empty() ? std::string("top level") : place_) + ": " + problem);
+  const std::string place = Place();
+  throw StateError((place.empty() ? std::string("top level") : place) + ": " + problem);
+}
+
+void Node::RequireObject() const {
+  if (Entry().kind != Kind::Object)
+    Fail(std::string("expected an object, found ") + TypeName(Entry().kind));
+}
+
+uint32_t Node::Find(std::string_view key) const {
+  const uint32_t count = Entry().count;
+  if (count == 0)
+    return 0;
+  if (cursorKey_ == 0) {
+    cursorKey_ = index_ + 1;
+    cursorMember_ = 0;
+  }
+  uint32_t at = cursorKey_;
+  uint32_t member = cursorMember_;
+  const std::vector<Tape::Entry> &entries = tape_->entries;
+  for (uint32_t tried = 0; tried < count; ++tried) {
+    const Tape::Entry &name = entries[at];
+    if (name.text.length == key.size() &&
+        std::memcmp(tape_->texts.data() + name.text.offset, key.data(), key.size()) == 0) {
+      cursorKey_ = at;
+      cursorMember_ = member;
+      return at;
+    }
+    at = entries[at + 1].end;
+    if (++member == count) {
+      member = 0;
+      at = index_ + 1;
+    }
+  }
+  return 0;
+}
+
+void Node::MarkUsed(uint32_t member) const {
+  if (member < 64) {
+    used_ |= uint64_t{1} << member;
+    return;
+  }
+  if (usedMore_.size() <= member - 64)
+    usedMore_.resize(Entry().count - 64);
+  usedMore_[member - 64] = true;
+}
+
+bool Node::IsUsed(uint32_t member) const {
+  if (member < 64)
+    return (used_ >> member) & 1;
+  return member - 64 < usedMore_.size() && usedMore_[member - 64];
 }
 
 bool Node::Has(const char *key) const {
-  if (!value_->is_object())
-    Fail(std::string("expected an object, found ") + TypeName(*value_));
-  used_.emplace_back(key);
-  return value_->contains(key);
+  RequireObject();
+  if (Find(key) == 0)
+    return false;
+  MarkUsed(cursorMember_);
+  return true;
 }
 
 Node Node::Field(const char *key) const {
-  if (!value_->is_object())
-    Fail(std::string("expected an object, found ") + TypeName(*value_));
-  if (std::find(used_.begin(), used_.end(), key) == used_.end())
-    used_.emplace_back(key);
-  auto it = value_->find(key);
-  if (it == value_->end())
-    throw StateError(Member(place_, key) + ": required member is missing");
-  return Node(*it, Member(place_, key));
+  RequireObject();
+  const uint32_t at = Find(key);
+  if (at == 0)
+    throw StateError(Member(Place(), key) + ": required member is missing");
+  MarkUsed(cursorMember_);
+  return Node(*this, at + 1, tape_->entries[at].text, 0);
 }
 
 std::string Node::AsString() const {
-  if (!value_->is_string())
-    Fail(std::string("expected a string, found ") + TypeName(*value_));
-  return value_->get<std::string>();
+  if (Entry().kind != Kind::String)
+    Fail(std::string("expected a string, found ") + TypeName(Entry().kind));
+  return std::string(tape_->Text(Entry()));
 }
 
 int64_t Node::AsInt() const {
-  if (value_->is_number_unsigned()) {
-    if (value_->get<uint64_t>() > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
+  const Tape::Entry &e = Entry();
+  if (e.kind == Kind::Unsigned) {
+    if (e.unsignedInteger > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
       Fail("integer out of range");
-    return static_cast<int64_t>(value_->get<uint64_t>());
+    return static_cast<int64_t>(e.unsignedInteger);
   }
-  if (!value_->is_number_integer())
-    Fail(std::string("expected an integer, found ") + TypeName(*value_));
-  return value_->get<int64_t>();
+  if (e.kind != Kind::Integer)
+    Fail(std::string("expected an integer, found ") + TypeName(e.kind));
+  return e.integer;
 }
 
 uint64_t Node::AsUInt() const {
-  if (value_->is_number_unsigned())
-    return value_->get<uint64_t>();
-  if (value_->is_number_integer())
+  const Tape::Entry &e = Entry();
+  if (e.kind == Kind::Unsigned)
+    return e.unsignedInteger;
+  if (e.kind == Kind::Integer)
     Fail("expected a non-negative integer");
-  Fail(std::string("expected a non-negative integer, found ") + TypeName(*value_));
+  Fail(std::string("expected a non-negative integer, found ") + TypeName(e.kind));
 }
 
 bool Node::AsBool() const {
-  if (!value_->is_boolean())
-    Fail(std::string("expected a boolean, found ") + TypeName(*value_));
-  return value_->get<bool>();
+  if (Entry().kind != Kind::Boolean)
+    Fail(std::string("expected a boolean, found ") + TypeName(Entry().kind));
+  return Entry().boolean;
 }
 
 std::vector<std::string> Node::AsStringList() const {
-  if (!value_->is_array())
-    Fail(std::string("expected an array of strings, found ") + TypeName(*value_));
+  if (Entry().kind != Kind::Array)
+    Fail(std::string("expected an array of strings, found ") + TypeName(Entry().kind));
   std::vector<std::string> out;
-  out.reserve(value_->size());
+  out.reserve(Entry().count);
   Each([&](const Node &element) { out.push_back(element.AsString()); });
   return out;
 }
 
 void Node::Each(const std::function<void(const Node &)> &fn) const {
-  if (!value_->is_array())
-    Fail(std::string("expected an array, found ") + TypeName(*value_));
-  size_t index = 0;
-  for (const Json &element : *value_) {
-    fn(Node(element, place_ + "[" + std::to_string(index) + "]"));
-    ++index;
-  }
+  if (Entry().kind != Kind::Array)
+    Fail(std::string("expected an array, found ") + TypeName(Entry().kind));
+  const uint32_t end = Entry().end;
+  uint32_t element = 0;
+  for (uint32_t at = index_ + 1; at < end; at = tape_->entries[at].end)
+    fn(Node(*this, at, Tape::Span{0, 0}, element++));
 }
 
 void Node::Done() const {
-  if (!value_->is_object())
+  if (Entry().kind != Kind::Object)
     return;
-  for (auto it = value_->begin(); it != value_->end(); ++it)
-    if (std::find(used_.begin(), used_.end(), it.key()) == used_.end())
-      throw StateError(Member(place_, it.key()) + ": unknown member");
+  const uint32_t end = Entry().end;
+  uint32_t member = 0;
+  for (uint32_t at = index_ + 1; at < end; at = tape_->entries[at + 1].end, ++member)
+    if (!IsUsed(member))
+      throw StateError(Member(Place(), tape_->Text(tape_->entries[at])) + ": unknown member");
 }
 
 } // namespace OlkCtl::Sim

@@ -6,10 +6,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -17,14 +19,101 @@ namespace OlkCtl::Sim {
 
 using Json = nlohmann::ordered_json;
 
+// A parsed document in compact form, as the host is read from a file: one
+// 16-byte entry per value and per member key, in document order, and one buffer
+// for every text (member names stored once). A nlohmann tree of a host takes
+// several times the file's size and most of the time to load it.
+class Tape {
+public:
+  enum class Kind : uint8_t { Null, Boolean, Integer, Unsigned, Float, String, Key, Object, Array };
+  struct Span {
+    uint32_t offset;
+    uint32_t length;
+  };
+  struct Entry {
+    Kind kind;
+    uint32_t end; // the entry after this value (for containers, after their last member)
+    union {
+      bool boolean;
+      int64_t integer; // Integer: negative numbers
+      uint64_t unsignedInteger;
+      double number;
+      Span text;      // String, Key
+      uint32_t count; // Object: members; Array: elements
+    };
+  };
+
+  std::vector<Entry> entries; // entries[0] is the document's value
+  std::string texts;
+
+  std::string_view Text(const Entry &entry) const {
+    return {texts.data() + entry.text.offset, entry.text.length};
+  }
+};
+
+// Strict JSON into a tape: a syntax error fails with "line L, column C: ..."
+// and a member given twice in one object fails with its place (StateError).
+Tape ParseTape(std::string_view text);
+
+// A value of a tape, with the part of nlohmann's interface the family
+// mappings use to look at a value before reading it.
+class TapeValue {
+public:
+  TapeValue(const Tape &tape, uint32_t index) : tape_(&tape), index_(index) {}
+
+  Tape::Kind Kind() const { return Entry().kind; }
+  bool is_null() const { return Kind() == Tape::Kind::Null; }
+  bool is_object() const { return Kind() == Tape::Kind::Object; }
+  bool is_array() const { return Kind() == Tape::Kind::Array; }
+  bool is_string() const { return Kind() == Tape::Kind::String; }
+  bool is_boolean() const { return Kind() == Tape::Kind::Boolean; }
+  bool is_number_integer() const { return Kind() == Tape::Kind::Integer || Kind() == Tape::Kind::Unsigned; }
+  bool is_number_unsigned() const { return Kind() == Tape::Kind::Unsigned; }
+  bool is_number_float() const { return Kind() == Tape::Kind::Float; }
+  // Members of an object, elements of an array, 0 for null, else 1.
+  std::size_t size() const;
+  // The i-th element of an array.
+  TapeValue operator[](std::size_t i) const;
+
+  // The members of an object in document order (nothing for other values).
+  class iterator {
+  public:
+    iterator(const Tape &tape, uint32_t keyIndex) : tape_(&tape), at_(keyIndex) {}
+    std::string key() const { return std::string(tape_->Text(tape_->entries[at_])); }
+    TapeValue value() const { return TapeValue(*tape_, at_ + 1); }
+    iterator &operator++() {
+      at_ = tape_->entries[at_ + 1].end;
+      return *this;
+    }
+    bool operator==(const iterator &other) const { return at_ == other.at_; }
+    bool operator!=(const iterator &other) const { return at_ != other.at_; }
+
+  private:
+    const Tape *tape_;
+    uint32_t at_;
+  };
+  iterator begin() const { return iterator(*tape_, is_object() ? index_ + 1 : Entry().end); }
+  iterator end() const { return iterator(*tape_, Entry().end); }
+
+  const Tape::Entry &Entry() const { return tape_->entries[index_]; }
+  uint32_t Index() const { return index_; }
+
+private:
+  const Tape *tape_;
+  uint32_t index_;
+};
+
 // A JSON value at a known place ("devices[3].size"). Wrong types and, through
-// Done(), unknown keys throw StateError naming the place.
+// Done(), unknown keys throw StateError naming the place. A node refers to its
+// parent for its place, which is composed only for an error: a node must not
+// outlive the node it came from.
 class Node {
 public:
-  Node(const Json &value, std::string place) : value_(&value), place_(std::move(place)) {}
+  // The document's top level.
+  explicit Node(const Tape &tape) : tape_(&tape), index_(0) {}
 
-  const Json &Value() const { return *value_; }
-  const std::string &Place() const { return place_; }
+  TapeValue Value() const { return TapeValue(*tape_, index_); }
+  std::string Place() const;
   [[noreturn]] void Fail(const std::string &problem) const;
 
   bool Has(const char *key) const;
@@ -43,9 +132,26 @@ public:
   void Done() const;
 
 private:
-  const Json *value_;
-  std::string place_;
-  mutable std::vector<std::string> used_;
+  Node(const Node &parent, uint32_t index, Tape::Span key, uint32_t element)
+      : tape_(parent.tape_), index_(index), parent_(&parent), key_(key), element_(element) {}
+  const Tape::Entry &Entry() const { return tape_->entries[index_]; }
+  void RequireObject() const;
+  // The key entry of member `key`, or 0 when there is none. Members are
+  // usually asked for in the order they were written, so the search starts
+  // after the last member found.
+  uint32_t Find(std::string_view key) const;
+  void MarkUsed(uint32_t member) const;
+  bool IsUsed(uint32_t member) const;
+
+  const Tape *tape_;
+  uint32_t index_;
+  const Node *parent_ = nullptr; // null at the top level
+  Tape::Span key_{0, 0};         // the member name that leads here, when the parent is an object
+  uint32_t element_ = 0;         // the element number that leads here, when the parent is an array
+  mutable uint32_t cursorMember_ = 0;
+  mutable uint32_t cursorKey_ = 0; // key entry of member cursorMember_; 0 before the first search
+  mutable uint64_t used_ = 0;      // members asked for, the first 64
+  mutable std::vector<bool> usedMore_;
 };
 
 // One declaration of a record's JSON members serves loading, saving and
@@ -55,15 +161,13 @@ private:
 template <class R> class Mapping {
 public:
   template <class T> Mapping &Member(const char *key, T R::*member) {
-    entries_.push_back(Entry{key,
-                             [member](const Node &n, R &r) { Read(n, r.*member); },
+    entries_.push_back(Entry{key, [member](const Node &n, R &r) { Read(n, r.*member); },
                              [member](const R &r, Json &j) { j = r.*member; }});
     return *this;
   }
   // A nested record with its own mapping.
   template <class S> Mapping &Nested(const char *key, S R::*member, const Mapping<S> &sub) {
-    entries_.push_back(Entry{key,
-                             [member, sub](const Node &n, R &r) { sub.Load(n, r.*member); },
+    entries_.push_back(Entry{key, [member, sub](const Node &n, R &r) { sub.Load(n, r.*member); },
                              [member, sub](const R &r, Json &j) { j = sub.Save(r.*member); }});
     return *this;
   }
@@ -111,7 +215,8 @@ private:
   static void Read(const Node &n, std::string &v) { v = n.AsString(); }
   static void Read(const Node &n, bool &v) { v = n.AsBool(); }
   static void Read(const Node &n, std::vector<std::string> &v) { v = n.AsStringList(); }
-  template <class T> static std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool>> Read(const Node &n, T &v) {
+  template <class T>
+  static std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool>> Read(const Node &n, T &v) {
     if constexpr (std::is_signed_v<T>) {
       int64_t x = n.AsInt();
       if (x < static_cast<int64_t>(std::numeric_limits<T>::min()) ||

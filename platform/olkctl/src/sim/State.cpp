@@ -124,13 +124,14 @@ Mapping<Fault> FaultMapping() {
 
 std::vector<Fault> LoadFaults(const Node &node) {
   std::vector<Fault> faults = FaultMapping().LoadList(node);
-  for (size_t i = 0; i < faults.size(); ++i) {
-    Node element(node.Value()[i], node.Place() + "[" + std::to_string(i) + "]");
-    if (faults[i].operation.empty())
+  size_t i = 0;
+  node.Each([&](const Node &element) {
+    const Fault &fault = faults[i++];
+    if (fault.operation.empty())
       element.Field("operation").Fail("must not be empty");
-    if (faults[i].times < 0)
+    if (fault.times < 0)
       element.Field("times").Fail("must not be negative");
-  }
+  });
   return faults;
 }
 
@@ -143,9 +144,9 @@ Json ParseJson(std::string_view text) {
   return std::move(builder.root);
 }
 
-void StateFromJson(const Json &document, State &state) {
-  Node root(document, "");
-  if (!document.is_object())
+void StateFromTape(const Tape &document, State &state) {
+  Node root(document);
+  if (!root.Value().is_object())
     root.Fail("expected an object");
   Node version = root.Field("schemaVersion");
   if (version.AsInt() > kSchemaVersion)
@@ -173,17 +174,56 @@ void StateFromJson(const Json &document, State &state) {
   state.Reindex();
 }
 
-std::shared_ptr<State> LoadState(std::string_view text, const std::string &origin) {
+void StateFromJson(const Json &document, State &state) {
+  StateFromTape(ParseTape(document.dump()), state);
+}
+
+namespace {
+// Messages quote values and member names from the document; a line break in
+// one must not break the message's single line.
+std::string OneLine(const std::string &message) {
+  std::string line;
+  for (char c : message) {
+    if (c == '\n')
+      line += "\\n";
+    else if (c == '\r')
+      line += "\\r";
+    else
+      line += c;
+  }
+  return line;
+}
+} // namespace
+
+namespace {
+
+// Runs `read` on a fresh state; every error starts with the origin.
+template <class Read> std::shared_ptr<State> LoadWith(const std::string &origin, const Read &read) {
   auto state = std::make_shared<State>();
   try {
-    StateFromJson(ParseJson(text), *state);
+    read(*state);
   } catch (const StateError &e) {
-    throw StateError(origin + ": " + e.what());
+    throw StateError(OneLine(origin + ": " + e.what()));
   } catch (const nlohmann::json::exception &e) {
     // A family mapping that reached past Node's checks.
-    throw StateError(origin + ": " + e.what());
+    throw StateError(OneLine(origin + ": " + e.what()));
   }
   return state;
+}
+
+} // namespace
+
+std::shared_ptr<State> LoadState(std::string_view text, const std::string &origin) {
+  return LoadWith(origin, [&](State &state) { StateFromTape(ParseTape(text), state); });
+}
+
+std::shared_ptr<State> LoadState(std::string &&text, const std::string &origin) {
+  return LoadWith(origin, [&](State &state) {
+    const Tape tape = ParseTape(text);
+    // The records are built from the tape alone; the text's memory can hold them.
+    std::string().swap(text);
+    StateFromTape(tape, state);
+  });
 }
 
 Json StateToJson(const State &state) {
@@ -199,7 +239,10 @@ Json StateToJson(const State &state) {
 }
 
 std::string SaveState(const State &state) {
-  std::string text = StateToJson(state).dump(2);
+  // A command may have stored text that is not UTF-8 (a name typed with a
+  // stray byte); it is written with U+FFFD in place rather than failing the
+  // change.
+  std::string text = StateToJson(state).dump(2, ' ', false, Json::error_handler_t::replace);
   text += '\n';
   return text;
 }

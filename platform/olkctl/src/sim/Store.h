@@ -42,4 +42,13 @@ Store &Current();
 // name; counts the fault down.
 void CheckFault(std::string_view operation, std::string_view target = {});
 
+// The same check for the calls a listing makes per device, path or adapter:
+// when the snapshot the object reads from holds no fault, there is nothing to
+// check, which spares a store read (for a file host a lock and a stat) per
+// call. When it holds one, the newest state decides and counts down.
+inline void CheckFault(const State &snapshot, std::string_view operation, std::string_view target = {}) {
+  if (!snapshot.faults.empty())
+    CheckFault(operation, target);
+}
+
 } // namespace OlkCtl::Sim

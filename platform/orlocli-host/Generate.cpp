@@ -1,0 +1,726 @@
+// `orlocli-host generate`: synthetic hosts of any size, for benchmarks and for
+// trying the commands on many devices. The host is assembled from the families'
+// own records and written by the library's own SaveState, so it cannot drift
+// from what the library reads.
+#include "Generate.h"
+
+#include "sim/Document.h"
+#include "sim/State.h"
+#include "sim/Stores.h"
+
+#include <olkctl/sim/HostControl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace OlkCtl::Sim;
+
+constexpr int kUsage = 2;
+
+constexpr const char *kHelp =
+    R"(Usage: orlocli-host generate [--adapters N] [--devices N] [--paths-per-device N]
+                             [--volumes N] [--seed N] FILE
+
+Writes a synthetic host of the given size to FILE (mode 0600), replacing FILE
+if it exists. The host has the variety of the "default" profile: SAS, USB,
+Fibre Channel, FCoE, NVMe, RAID and iSCSI adapters; SAS-only, USB-only and
+mixed-transport (FC and iSCSI) devices, offline devices, NVMe namespaces under
+HPP with NVMe paths, RAID volumes and XVol protocol endpoints, in a repeating
+pattern of 16 devices; paths masked by MASK_PATH claim rules and unclaimed
+paths, which lead to no device (one of each per 64 devices, at least one of
+each when there are devices); and the system claim rules. The same options and
+seed always give the same file, byte for byte.
+
+  --adapters N          Adapters, 7 to 1024 (default 8). The first seven are
+                        one of each kind.
+  --devices N           Devices, 0 to 16384 (default 64).
+  --paths-per-device N  Paths of each device, 1 to 16 (default 4). With 1, the
+                        mixed-transport devices have one transport only.
+  --volumes N           File-system volumes. The simulated host has no
+                        file-system family yet, so only 0 is accepted.
+  --seed N              Seed of identifiers, sizes and counters, 0 to
+                        18446744073709551615 (default 1).
+
+The host has devices * paths-per-device paths to devices, plus the paths
+without a device.
+)";
+
+// --- the command line ---
+
+struct Sizes {
+  uint64_t adapters = 8;
+  uint64_t devices = 64;
+  uint64_t pathsPerDevice = 4;
+  uint64_t volumes = 0;
+  uint64_t seed = 1;
+};
+
+struct Refusal {
+  std::string message;
+};
+
+uint64_t ParseNumber(const std::string &option, const std::string &text, uint64_t min, uint64_t max) {
+  const std::string range =
+      " needs a whole number from " + std::to_string(min) + " to " + std::to_string(max);
+  bool digits =
+      !text.empty() && text.size() <= 20 && text.find_first_not_of("0123456789") == std::string::npos;
+  uint64_t value = 0;
+  for (char c : digits ? text : std::string()) {
+    const uint64_t digit = static_cast<uint64_t>(c - '0');
+    if (value > (UINT64_MAX - digit) / 10) {
+      digits = false;
+      break;
+    }
+    value = value * 10 + digit;
+  }
+  if (!digits || value < min || value > max)
+    throw Refusal{"--" + option + range + ", not \"" + text + "\""};
+  return value;
+}
+
+// Fills `sizes` and returns FILE; sets `help` instead when asked for it.
+std::string ParseArguments(const std::vector<std::string> &args, Sizes &sizes, bool &help) {
+  struct Option {
+    uint64_t *value;
+    uint64_t min;
+    uint64_t max;
+  };
+  const std::map<std::string, Option> options = {
+      {"adapters", {&sizes.adapters, 7, 1024}},
+      {"devices", {&sizes.devices, 0, 16384}},
+      {"paths-per-device", {&sizes.pathsPerDevice, 1, 16}},
+      {"volumes", {&sizes.volumes, 0, UINT64_MAX}},
+      {"seed", {&sizes.seed, 0, UINT64_MAX}},
+  };
+  std::vector<std::string> files;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string &arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      help = true;
+      return {};
+    }
+    if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+      std::string name = arg.substr(2);
+      std::string value;
+      if (std::string::size_type eq = name.find('='); eq != std::string::npos) {
+        value = name.substr(eq + 1);
+        name.resize(eq);
+      } else if (options.count(name)) {
+        if (i + 1 >= args.size())
+          throw Refusal{"option --" + name + " of generate needs a value"};
+        value = args[++i];
+      }
+      auto option = options.find(name);
+      if (option == options.end())
+        throw Refusal{"unknown option --" + name + " for generate (see orlocli-host generate --help)"};
+      *option->second.value = ParseNumber(name, value, option->second.min, option->second.max);
+      continue;
+    }
+    if (arg.size() > 1 && arg[0] == '-')
+      throw Refusal{"unknown option " + arg + " for generate (see orlocli-host generate --help)"};
+    files.push_back(arg);
+  }
+  if (files.empty())
+    throw Refusal{"generate needs a FILE to write"};
+  if (files.size() > 1)
+    throw Refusal{"unexpected argument \"" + files[1] + "\" for generate"};
+  if (sizes.volumes != 0)
+    throw Refusal{"--volumes must be 0: the simulated host has no file-system volumes yet"};
+  return files[0];
+}
+
+// --- deterministic randomness ---
+
+// splitmix64: the same numbers on every platform and standard library, unlike
+// the <random> distributions.
+class Rng {
+public:
+  // A stream of its own per object, so a host of 64 devices is the first 64
+  // devices of the host of 1,024 with the same seed.
+  Rng(uint64_t seed, uint64_t family, uint64_t index)
+      : state_(seed ^ (family * 0x9E3779B97F4A7C15ull) ^ (index * 0xD1B54A32D192ED03ull)) {
+    Next();
+  }
+  uint64_t Next() {
+    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  uint64_t Below(uint64_t bound) { return Next() % bound; }
+  bool OneIn(uint64_t n) { return Below(n) == 0; }
+  std::string Pick(const std::vector<std::string> &choices) { return choices[Below(choices.size())]; }
+
+private:
+  uint64_t state_;
+};
+
+std::string Hex(uint64_t value, int digits) {
+  std::string out(static_cast<size_t>(digits), '0');
+  for (int i = digits - 1; i >= 0; --i, value >>= 4)
+    out[static_cast<size_t>(i)] = "0123456789abcdef"[value & 0xF];
+  return out;
+}
+
+// "2000001b32a1c3d4" -> "20:00:00:1b:32:a1:c3:d4"
+std::string Colons(const std::string &hex) {
+  std::string out;
+  for (size_t i = 0; i < hex.size(); i += 2)
+    out += (i ? ":" : "") + hex.substr(i, 2);
+  return out;
+}
+
+// "<wwnn>:<wwpn>" (16 hex digits each) as the transport details show them.
+std::string FcDetails(const std::string &ports) {
+  return "WWNN: " + Colons(ports.substr(0, 16)) + " WWPN: " + Colons(ports.substr(17, 16));
+}
+
+std::string Padded(std::string text, size_t width) {
+  text.resize(width, ' ');
+  return text;
+}
+
+HostCtl::Storage::ScsiStats Stats(Rng &rng, uint64_t scale) {
+  HostCtl::Storage::ScsiStats s;
+  s.readOperations = rng.Below(scale) + scale / 4;
+  s.writeOperations = rng.Below(scale) + scale / 8;
+  s.successfulCommands = s.readOperations + s.writeOperations + rng.Below(scale / 16 + 1);
+  s.blocksRead = s.readOperations * (8 + rng.Below(120));
+  s.blocksWritten = s.writeOperations * (8 + rng.Below(120));
+  s.reserveOperations = rng.Below(4);
+  s.reservationConflicts = rng.OneIn(8) ? 1 : 0;
+  s.failedReadOperations = rng.Below(5);
+  s.failedWriteOperations = rng.Below(3);
+  s.failedReserveOperations = 0;
+  s.failedCommands = s.failedReadOperations + s.failedWriteOperations + rng.Below(40);
+  s.failedBlocksRead = s.failedReadOperations * 8;
+  s.failedBlocksWritten = s.failedWriteOperations * 8;
+  s.totalSplits = rng.Below(scale / 500 + 1);
+  s.paeCommands = 0;
+  return s;
+}
+
+// --- adapters ---
+
+enum class AdapterKind { Sas, Usb, Fc, Fcoe, Nvme, Raid, Iscsi };
+
+// The first seven adapters are one of each kind; later ones repeat this mix.
+constexpr AdapterKind kFirstAdapters[] = {AdapterKind::Sas,  AdapterKind::Usb,  AdapterKind::Fc,
+                                          AdapterKind::Fcoe, AdapterKind::Nvme, AdapterKind::Raid,
+                                          AdapterKind::Iscsi};
+constexpr AdapterKind kMoreAdapters[] = {AdapterKind::Fc,  AdapterKind::Fc,   AdapterKind::Iscsi,
+                                         AdapterKind::Sas, AdapterKind::Nvme, AdapterKind::Fcoe,
+                                         AdapterKind::Fc,  AdapterKind::Raid, AdapterKind::Usb};
+
+AdapterKind KindOfAdapter(uint64_t index) {
+  constexpr uint64_t first = std::size(kFirstAdapters);
+  return index < first ? kFirstAdapters[index] : kMoreAdapters[(index - first) % std::size(kMoreAdapters)];
+}
+
+// Adapters sit on buses 0x10 to 0xff of consecutive PCI domains.
+uint64_t PciDomain(uint64_t index) {
+  return index / 240;
+}
+uint64_t PciBus(uint64_t index) {
+  return 0x10 + index % 240;
+}
+std::string PciAddress(uint64_t index) {
+  return Hex(PciDomain(index), 4) + ":" + Hex(PciBus(index), 2) + ":00.0";
+}
+
+AdapterRecord MakeAdapter(uint64_t seed, uint64_t index, const std::string &hostName) {
+  Rng rng(seed, 1, index);
+  AdapterRecord a;
+  a.name = "olhba" + std::to_string(index);
+  const std::string pci = "(" + PciAddress(index) + ") ";
+  switch (KindOfAdapter(index)) {
+  case AdapterKind::Sas:
+    a.uid = "sas.5" + Hex(rng.Next(), 15);
+    a.transport = "sas";
+    a.driver = "sas3hba";
+    a.driverVersion = "34.00.01.00-1ol";
+    a.firmwareVersion = "16.00.12.00";
+    a.description = pci + "Corvan Logic SAS3008 12Gb/s SAS HBA";
+    a.capabilityMask = 1;
+    break;
+  case AdapterKind::Usb:
+    a.uid = "usb." + a.name;
+    a.transport = "usb";
+    a.driver = "usbstor";
+    a.driverVersion = "0.1-1ol";
+    a.description = pci + "USB 3.1 xHCI Host Controller";
+    break;
+  case AdapterKind::Fc:
+  case AdapterKind::Fcoe: {
+    const bool fc = KindOfAdapter(index) == AdapterKind::Fc;
+    const std::string port = Hex(rng.Next(), 12);
+    a.uid = std::string(fc ? "fc.2000" : "fcoe.1000") + port + ":" + (fc ? "2100" : "2000") + port;
+    a.transport = fc ? "fc" : "fcoe";
+    a.driver = fc ? "fcnative" : "fcoenic";
+    a.driverVersion = fc ? "4.3.11.0-1ol" : "2.1.4.0-1ol";
+    a.firmwareVersion = fc ? "9.10.05" : "7.13.21";
+    a.linkState = "link-up";
+    a.description = pci + (fc ? "Brightline QF2742 Dual Port 32Gb Fibre Channel to PCIe Adapter"
+                              : "Quorra NetXtreme 25GbE FCoE Converged Network Adapter");
+    a.capabilityMask = fc ? 27 : 4;
+    break;
+  }
+  case AdapterKind::Nvme:
+    a.uid = "pcie." + Hex(PciBus(index), 2) + Hex(PciDomain(index), 2);
+    a.transport = "pcie";
+    a.driver = "nvme_pcie";
+    a.driverVersion = "1.2.4.11-1ol";
+    a.description = pci + "Hexon NVMe Datacenter SSD [3DNAND] 2.5\" U.2";
+    a.capabilityMask = 12;
+    break;
+  case AdapterKind::Raid:
+    a.uid = "sas.5" + Hex(rng.Next(), 15);
+    a.transport = "sas";
+    a.driver = "raidsas";
+    a.driverVersion = "7.719.02.00-1ol";
+    a.firmwareVersion = "51.16.0-4296";
+    a.description = pci + "Corvan Logic MegaStripe SAS 9460-8i RAID Controller";
+    a.capabilityMask = 3;
+    break;
+  case AdapterKind::Iscsi:
+    // The first is the software adapter; later ones are hardware initiators.
+    a.uid = "iqn.1998-01.org.olhost:" + hostName + "-" + Hex(rng.Next(), 8);
+    a.transport = "iscsi";
+    a.driver = index < std::size(kFirstAdapters) ? "iscsi_sw" : "iscsi_hw";
+    a.driverVersion = "1.0.3-1ol";
+    a.linkState = "online";
+    a.description = index < std::size(kFirstAdapters) ? "() iSCSI Software Adapter"
+                                                      : pci + "Corvan 10GbE iSCSI Offload Adapter";
+    a.capabilityMask = 1;
+    break;
+  }
+  a.stats = Stats(rng, 1u << 24);
+  return a;
+}
+
+// --- devices and their paths ---
+
+enum class DeviceKind { SasOnly, UsbOnly, Fc, Integrity, Mixed, Iscsi, Nvme, Raid, XvolPe, Fcoe, Offline };
+
+// The repeating pattern of devices; the first 16 devices show every kind.
+constexpr DeviceKind kDevicePattern[16] = {
+    DeviceKind::SasOnly, DeviceKind::UsbOnly,   DeviceKind::Fc,     DeviceKind::Mixed,
+    DeviceKind::Fc,      DeviceKind::Integrity, DeviceKind::Iscsi,  DeviceKind::Nvme,
+    DeviceKind::Fc,      DeviceKind::Raid,      DeviceKind::XvolPe, DeviceKind::Fcoe,
+    DeviceKind::Offline, DeviceKind::Fc,        DeviceKind::Mixed,  DeviceKind::Nvme};
+
+// The adapter kinds a device's paths take turns on.
+std::vector<AdapterKind> PathKinds(DeviceKind kind) {
+  switch (kind) {
+  case DeviceKind::SasOnly:
+    return {AdapterKind::Sas};
+  case DeviceKind::UsbOnly:
+    return {AdapterKind::Usb};
+  case DeviceKind::Mixed:
+    return {AdapterKind::Fc, AdapterKind::Iscsi};
+  case DeviceKind::Iscsi:
+    return {AdapterKind::Iscsi};
+  case DeviceKind::Nvme:
+    return {AdapterKind::Nvme};
+  case DeviceKind::Raid:
+    return {AdapterKind::Raid};
+  case DeviceKind::XvolPe:
+    return {AdapterKind::Fc, AdapterKind::Fcoe};
+  case DeviceKind::Fcoe:
+    return {AdapterKind::Fcoe};
+  case DeviceKind::Fc:
+  case DeviceKind::Integrity:
+  case DeviceKind::Offline:
+    break;
+  }
+  return {AdapterKind::Fc};
+}
+
+struct Builder {
+  Sizes sizes;
+  State state;
+  std::map<AdapterKind, std::vector<const AdapterRecord *>> adaptersOf;
+
+  // Route `p` of device `i`: which adapter and which target, so that no two
+  // paths share a runtime name (the LUN is the device's number).
+  struct Route {
+    const AdapterRecord *adapter;
+    AdapterKind kind;
+    uint64_t target;
+  };
+  Route RouteOf(uint64_t i, uint64_t p, const std::vector<AdapterKind> &kinds) const {
+    const AdapterKind kind = kinds[p % kinds.size()];
+    const uint64_t q = p / kinds.size(); // the how-manieth path on that kind
+    const auto &candidates = adaptersOf.at(kind);
+    return {candidates[(i + q) % candidates.size()], kind, q / candidates.size()};
+  }
+
+  PathRecord MakePath(uint64_t i, uint64_t p, const Route &route, const DeviceRecord &device,
+                      Rng &rng) const {
+    const AdapterRecord &adapter = *route.adapter;
+    PathRecord path;
+    path.adapterName = adapter.name;
+    path.deviceName = device.name;
+    path.channel = route.kind == AdapterKind::Raid ? 2 : 0;
+    path.target = static_cast<uint32_t>(route.target);
+    path.lun = static_cast<uint32_t>(i);
+    path.plugin = device.multipathPlugin;
+    path.adapterIdentifier = adapter.uid;
+    // On a SAN array, pairs of active-optimised and standby ports alternate
+    // (ALUA), as on the default host.
+    const bool san =
+        route.kind == AdapterKind::Fc || route.kind == AdapterKind::Fcoe || route.kind == AdapterKind::Iscsi;
+    path.state = device.offline ? "dead" : san && (p / 2) % 2 == 1 ? "standby" : "active";
+    const std::string port = Hex(i, 8) + Hex(p, 2);
+    switch (route.kind) {
+    case AdapterKind::Sas:
+    case AdapterKind::Raid: {
+      const std::string address = "5" + Hex(rng.Next() & 0xFFFFF, 5) + port;
+      path.targetIdentifier = "sas." + address;
+      path.adapterTransportDetails = "SAS address: 0x" + adapter.uid.substr(4);
+      path.targetTransportDetails = "SAS address: 0x" + address;
+      path.maxIOSize = route.kind == AdapterKind::Sas ? 4194304 : 1048576;
+      break;
+    }
+    case AdapterKind::Usb:
+      path.targetIdentifier = "usb." + std::to_string(route.target) + ":" + std::to_string(p);
+      path.adapterTransportDetails = "USB bus 2 port " + std::to_string(1 + p);
+      path.targetTransportDetails = "USB mass storage, LUN " + std::to_string(i);
+      path.maxIOSize = 122880;
+      break;
+    case AdapterKind::Fc:
+    case AdapterKind::Fcoe: {
+      const bool fc = route.kind == AdapterKind::Fc;
+      const std::string wwnn = "50060160" + Hex(rng.Next(), 6) + "04";
+      const std::string wwpn = "5006" + port + "00";
+      path.targetIdentifier = std::string(fc ? "fc." : "fcoe.") + wwnn + ":" + wwpn;
+      path.adapterTransportDetails = FcDetails(adapter.uid.substr(adapter.uid.find('.') + 1));
+      path.targetTransportDetails = FcDetails(wwnn + ":" + wwpn);
+      path.maxIOSize = 33553920;
+      break;
+    }
+    case AdapterKind::Iscsi: {
+      const std::string session = "00023d" + Hex(i * 16 + p, 6);
+      const std::string target = "iqn.2006-05.com.olstor:tgt-" + Hex(i, 6) + "-" + std::to_string(p);
+      path.targetIdentifier = session + "," + target + ",t,1";
+      path.adapterTransportDetails = adapter.uid;
+      path.targetTransportDetails = "IQN=" + target + " Alias= Session=" + session + " PortalTag=1";
+      path.maxIOSize = 131072;
+      break;
+    }
+    case AdapterKind::Nvme:
+      path.controller = "nqn.2014-08.org.nvmexpress:uuid:" + Hex(rng.Next(), 8) + "-" + Hex(rng.Next(), 4) +
+                        "-" + Hex(rng.Next(), 4) + "-" + Hex(rng.Next(), 4) + "-" + Hex(i, 6) + Hex(p, 6);
+      path.anaGroupId = static_cast<int>(1 + p % 2);
+      path.lun = static_cast<uint32_t>(i + 1); // the namespace ID, never 0
+      path.targetIdentifier = "pcie." + std::to_string(route.target) + "." + std::to_string(p);
+      path.adapterTransportDetails = "PCIe " + adapter.description.substr(1, 12);
+      path.targetTransportDetails =
+          "NVMe controller 0x" + Hex(0x41 + p, 4) + ", namespace " + std::to_string(path.lun);
+      path.maxIOSize = 2097152;
+      break;
+    }
+    path.runtimeName = adapter.name + ":C" + std::to_string(path.channel) + ":T" +
+                       std::to_string(path.target) + ":L" + std::to_string(path.lun);
+    path.uid = path.adapterIdentifier + "-" + path.targetIdentifier + "-" + device.name;
+    path.stats = Stats(rng, 1u << 16);
+    return path;
+  }
+
+  DeviceRecord MakeDevice(uint64_t i, DeviceKind kind, Rng &rng, const std::string &firstRuntimeName) const {
+    DeviceRecord d;
+    // 25 hex digits: with a 7-digit prefix, a 32-digit NAA name.
+    const std::string serial = Hex(rng.Next(), 17) + Hex(i, 8);
+    d.maxQueueDepth = 64;
+    d.hwacSupport = 1;
+    d.thinProvisioning = 1;
+    d.rdmCapable = true;
+    d.inUse = rng.OneIn(2);
+    // The display name reads "[Local ]<label> <what> (<name>)".
+    std::string label;
+    std::string what = "Fibre Channel Disk";
+    switch (kind) {
+    case DeviceKind::SasOnly:
+      d.name = "naa.5" + Hex(rng.Next(), 7) + Hex(i, 8);
+      d.vendor = "HEXON";
+      d.model = rng.Pick({"HX1200SAS12", "HX2400SAS12", "HX600SAS12"});
+      d.revision = "C004";
+      d.scsiLevel = 7;
+      d.local = d.notShared = true;
+      d.rdmCapable = false;
+      d.hwacSupport = 2;
+      d.thinProvisioning = 0;
+      d.raid = {0, 1, "physical", ""};
+      what = "Disk";
+      break;
+    case DeviceKind::UsbOnly:
+      d.name = "mpx." + firstRuntimeName;
+      d.displayNameSettable = false;
+      d.vendor = "FLEXDRV";
+      d.model = "Ultra Fit";
+      d.revision = "1.00";
+      d.scsiLevel = 2;
+      d.local = d.removable = d.notShared = true;
+      d.rdmCapable = false;
+      d.maxQueueDepth = d.outstandingIosCompetingWorlds = 1;
+      d.hwacSupport = d.thinProvisioning = 2;
+      d.raid = {0, 0, "unknown", ""};
+      label = "USB";
+      what = "Direct-Access";
+      break;
+    case DeviceKind::Fc:
+    case DeviceKind::Mixed:
+    case DeviceKind::Fcoe:
+    case DeviceKind::XvolPe:
+      d.name = "naa.6006016" + serial;
+      d.vendor = "DGC";
+      d.model = "VRAID";
+      d.revision = "0533";
+      if (rng.OneIn(3)) {
+        d.queueFullSampleSize = 32;
+        d.queueFullThreshold = 4;
+      }
+      if (rng.OneIn(2))
+        d.filters = {"olcache"};
+      if (kind == DeviceKind::XvolPe) {
+        d.size = 524288;
+        d.xvolPE = true;
+        d.maxQueueDepth = 128;
+        d.protectionEnabled = d.dixEnabled = true;
+        d.guardTypeMask = 2;
+        d.protectionMask = 17;
+        what = "Fibre Channel PE";
+      }
+      break;
+    case DeviceKind::Integrity:
+    case DeviceKind::Offline:
+      d.name = "naa.6000097" + serial;
+      d.vendor = "EMC";
+      d.model = "SYMMETRIX";
+      d.revision = "5978";
+      if (kind == DeviceKind::Integrity) {
+        d.ssd = true;
+        d.perenniallyReserved = rng.OneIn(2);
+        d.protectionEnabled = d.piActivated = d.dixEnabled = d.emulatedDixDif = true;
+        d.piType = 1;
+        d.guardTypeMask = 3;
+        d.protectionMask = 10;
+        d.thinProvisioning = 0;
+        d.filters = {"olcrypt", "ioprobe"};
+      } else {
+        d.status = "dead";
+        d.offline = true;
+        d.inUse = false;
+        d.hwacSupport = 0;
+        d.thinProvisioning = 3;
+        d.psaConfig = false;
+      }
+      break;
+    case DeviceKind::Iscsi:
+      d.name = "naa.6001405" + serial;
+      d.vendor = "OLSTOR";
+      d.model = "iBlock";
+      d.revision = "4.0";
+      d.maxQueueDepth = 128;
+      what = "iSCSI Disk";
+      break;
+    case DeviceKind::Nvme:
+      d.name = "eui." + Hex(rng.Next(), 8) + Hex(i, 8);
+      d.multipathPlugin = "HPP";
+      d.vendor = "NVMe";
+      d.model = rng.Pick({"HEXON HXP7 3.84T", "HEXON HXP7 7.68T"});
+      d.nvmeControllerModel = Padded(d.model + "B NVMe SSD", 36);
+      d.revision = "1.0B";
+      d.pciVendorId = 7544;
+      d.pciSubVendorId = 7545;
+      d.scsiLevel = 0;
+      d.local = d.ssd = d.notShared = true;
+      d.rdmCapable = false;
+      d.maxQueueDepth = 1023;
+      d.protectionEnabled = d.piActivated = d.dixEnabled = d.emulatedDixDif = true;
+      d.piType = 1;
+      d.guardTypeMask = 1;
+      d.protectionMask = 1;
+      d.hwacSupport = 2;
+      d.thinProvisioning = 0;
+      d.protocol = 1;
+      d.nvme = true;
+      d.raid = {0, 1, "physical", ""};
+      what = "Disk";
+      break;
+    case DeviceKind::Raid:
+      d.name = "naa.600508b" + serial;
+      d.vendor = "CORVAN";
+      d.model = "MR9460-8i";
+      d.revision = "5.16";
+      d.scsiLevel = 5;
+      d.local = d.notShared = true;
+      d.rdmCapable = false;
+      d.maxQueueDepth = 128;
+      d.hwacSupport = 2;
+      d.thinProvisioning = 0;
+      d.filters = {"ioprobe"};
+      d.raid = {1, static_cast<uint32_t>(2 + rng.Below(7)), "logical",
+                rng.Pick({"RAID1", "RAID5", "RAID6", "RAID10"})};
+      what = "Disk";
+      break;
+    }
+    if (d.size == 0)
+      d.size = (uint64_t{1} << 30) * (16 + rng.Below(4096));
+    d.displayName =
+        (d.local ? "Local " : "") + (label.empty() ? d.vendor : label) + " " + what + " (" + d.name + ")";
+    d.vendor = Padded(d.vendor, 8);
+    d.model = Padded(d.model, 16);
+    d.devfsPath = "/olfs/devices/disks/" + d.name;
+    d.uids = {d.name, "olr.02000" + Hex(i, 5) + serial + Hex(rng.Next(), 8)};
+    return d;
+  }
+
+  void AddDevices() {
+    for (uint64_t i = 0; i < sizes.devices; ++i) {
+      Rng rng(sizes.seed, 2, i);
+      const DeviceKind kind = kDevicePattern[i % std::size(kDevicePattern)];
+      const std::vector<AdapterKind> kinds = PathKinds(kind);
+      std::vector<Route> routes;
+      for (uint64_t p = 0; p < sizes.pathsPerDevice; ++p)
+        routes.push_back(RouteOf(i, p, kinds));
+      const std::string firstRuntimeName =
+          routes[0].adapter->name + ":C0:T" + std::to_string(routes[0].target) + ":L" + std::to_string(i);
+      DeviceRecord device = MakeDevice(i, kind, rng, firstRuntimeName);
+      if (kind == DeviceKind::UsbOnly && state.system.bootDevice.empty()) {
+        state.system.bootDevice = device.name;
+        device.inUse = true;
+      }
+      for (uint64_t p = 0; p < sizes.pathsPerDevice; ++p)
+        state.paths.records.push_back(MakePath(i, p, routes[p], device, rng));
+      state.devices.records.push_back(std::move(device));
+    }
+  }
+
+  // Paths that lead to no device: masked ones (claimed by MASK_PATH through a
+  // location rule, dead) and unclaimed ones (no plug-in, no transport details;
+  // a rule for them is in the file but not loaded).
+  void AddPathsWithoutDevice(ClaimRuleClassRecord &mp) {
+    if (sizes.devices == 0)
+      return;
+    const uint64_t count = std::max<uint64_t>(1, sizes.devices / 64);
+    for (uint64_t k = 0; k < 2 * count; ++k) {
+      const bool masked = k < count;
+      Rng rng(sizes.seed, 3, k);
+      const auto &candidates = adaptersOf.at(masked ? AdapterKind::Fc : AdapterKind::Iscsi);
+      const AdapterRecord &adapter = *candidates[k % candidates.size()];
+      PathRecord path;
+      path.adapterName = adapter.name;
+      path.adapterIdentifier = adapter.uid;
+      path.channel = 1;
+      path.target = static_cast<uint32_t>(k / candidates.size());
+      path.lun = static_cast<uint32_t>(k % 256);
+      if (masked) {
+        const std::string ports = "50060160" + Hex(rng.Next(), 6) + "04:5006016a" + Hex(k, 6) + "00";
+        path.targetIdentifier = "fc." + ports;
+        path.plugin = "MASK_PATH";
+        path.state = "dead";
+        path.adapterTransportDetails = FcDetails(adapter.uid.substr(adapter.uid.find('.') + 1));
+        path.targetTransportDetails = FcDetails(ports);
+        path.maxIOSize = 33553920;
+      } else {
+        path.targetIdentifier =
+            "00023e" + Hex(k, 6) + ",iqn.2006-05.com.olstor:tgt-spare-" + std::to_string(k) + ",t,1";
+        path.maxIOSize = 131072;
+      }
+      path.runtimeName =
+          adapter.name + ":C1:T" + std::to_string(path.target) + ":L" + std::to_string(path.lun);
+      path.uid = path.adapterIdentifier + "-" + path.targetIdentifier;
+      path.stats = Stats(rng, 64);
+      ClaimRuleRecord rule;
+      rule.type = "location";
+      rule.adapter = path.adapterName;
+      rule.channel = path.channel;
+      rule.target = path.target;
+      rule.lun = path.lun;
+      if (masked) {
+        rule.rule = static_cast<uint32_t>(120 + k);
+        rule.plugin = "MASK_PATH";
+        mp.Insert(true, rule);
+        mp.Insert(false, rule);
+      } else {
+        rule.rule = static_cast<uint32_t>(1000 + k - count);
+        rule.plugin = "NMP";
+        mp.Insert(false, rule);
+      }
+      state.paths.records.push_back(std::move(path));
+    }
+  }
+
+  void Build() {
+    // System settings and the system claim rules come from the default host.
+    std::shared_ptr<State> base = LoadState(ProfileJson("default"), "profile \"default\"");
+    state.system = base->system;
+    state.system.hostName = "olgen-" + std::to_string(sizes.seed);
+    state.system.bootDevice.clear();
+    state.claimRules = base->claimRules;
+    ClaimRuleClassRecord &mp = state.claimRules.mp;
+    for (bool runtimeSide : {true, false}) {
+      // Location rules name the default host's adapters; ours come below.
+      std::vector<ClaimRuleRecord> &side = mp.Side(runtimeSide);
+      side.erase(std::remove_if(side.begin(), side.end(),
+                                [](const ClaimRuleRecord &r) { return r.type == "location"; }),
+                 side.end());
+    }
+
+    state.adapters.records.reserve(sizes.adapters);
+    for (uint64_t a = 0; a < sizes.adapters; ++a)
+      state.adapters.records.push_back(MakeAdapter(sizes.seed, a, state.system.hostName));
+    for (const AdapterRecord &adapter : state.adapters.records)
+      adaptersOf[KindOfAdapter(static_cast<uint64_t>(&adapter - state.adapters.records.data()))].push_back(
+          &adapter);
+
+    state.devices.records.reserve(sizes.devices);
+    state.paths.records.reserve(sizes.devices * sizes.pathsPerDevice + 2 * (sizes.devices / 64 + 1));
+    AddDevices();
+    AddPathsWithoutDevice(mp);
+    state.Reindex();
+  }
+};
+
+} // namespace
+
+int RunGenerate(const std::vector<std::string> &args) {
+  Sizes sizes;
+  bool help = false;
+  std::string file;
+  try {
+    file = ParseArguments(args, sizes, help);
+  } catch (const Refusal &refusal) {
+    std::cerr << "orlocli-host: " << refusal.message << "\n";
+    return kUsage;
+  }
+  if (help) {
+    std::cout << kHelp;
+    return 0;
+  }
+
+  Builder builder;
+  builder.sizes = sizes;
+  builder.Build();
+  const std::string text = SaveState(builder.state);
+  // Read back as any tool would: a generator fault shows here, not later.
+  LoadState(text, file);
+
+  FileStore store(file);
+  {
+    std::unique_ptr<HostLock> lock = store.Lock(true);
+    store.WriteText(text);
+  }
+  std::cout << "Generated " << file << ": " << builder.state.adapters.records.size() << " adapters, "
+            << builder.state.devices.records.size() << " devices, " << builder.state.paths.records.size()
+            << " paths (seed " << sizes.seed << ")\n";
+  return 0;
+}

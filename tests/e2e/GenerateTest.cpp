@@ -1,0 +1,231 @@
+// orlocli-host generate, run as a user runs it: the files it writes are
+// deterministic, valid, of the asked size and variety as orlocli lists them,
+// and bad sizes are refused without writing anything.
+#include "support/TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string Quote(const std::string &word) {
+  std::string out = "'";
+  for (char c : word)
+    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+class Generate : public testing::Test {
+protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("orlocli-generate-" + std::to_string(getpid()) + "-" +
+                                        testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string File(const std::string &name) const { return (dir_ / name).string(); }
+
+  ToolRun Run(const std::string &tool, const std::vector<std::string> &args) {
+    std::string command = "XDG_STATE_HOME=" + Quote((dir_ / "state").string()) +
+                          " ORLOCLI_HOST= " + Quote(TestSupport::BinPath(tool));
+    for (const std::string &arg : args)
+      command += " " + Quote(arg);
+    const std::string out = File(".out"), err = File(".err");
+    command += " >" + Quote(out) + " 2>" + Quote(err);
+    int status = std::system(command.c_str());
+    ToolRun run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadFile(out);
+    run.err = ReadFile(err);
+    return run;
+  }
+
+  ToolRun Generated(const std::vector<std::string> &args, const std::string &file) {
+    std::vector<std::string> all = {"generate"};
+    all.insert(all.end(), args.begin(), args.end());
+    all.push_back(file);
+    return Run("orlocli-host", all);
+  }
+
+  // A storage core list of a host in json.
+  nlohmann::json List(const std::string &host, const std::vector<std::string> &words) {
+    std::vector<std::string> args = {"--host", host, "--formatter", "json", "storage", "core"};
+    args.insert(args.end(), words.begin(), words.end());
+    ToolRun run = Run("orlocli", args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    return nlohmann::json::parse(run.out);
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(Generate, SameSeedGivesTheSameBytesAndAnotherSeedAnotherHost) {
+  const std::vector<std::string> size = {"--devices", "40", "--paths-per-device", "3"};
+  ASSERT_EQ(Generated(size, File("a.json")).status, 0);
+  ASSERT_EQ(Generated(size, File("b.json")).status, 0);
+  std::vector<std::string> otherSeed = size;
+  otherSeed.insert(otherSeed.end(), {"--seed", "2"});
+  ASSERT_EQ(Generated(otherSeed, File("c.json")).status, 0);
+
+  const std::string a = ReadFile(File("a.json"));
+  EXPECT_GT(a.size(), 10000u);
+  EXPECT_EQ(a, ReadFile(File("b.json")));
+  EXPECT_NE(a, ReadFile(File("c.json")));
+  EXPECT_EQ(fs::status(File("a.json")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+}
+
+// Sizes as orlocli sees them: every device, and every path (the devices' own
+// plus one masked and one unclaimed path per 64 devices, at least one each).
+TEST_F(Generate, HostsAreValidAndOfTheAskedSize) {
+  struct Case {
+    std::vector<std::string> args;
+    size_t adapters;
+    size_t devices;
+    size_t paths;
+    std::string summary;
+  };
+  const std::vector<Case> cases = {
+      {{"--devices", "0"}, 8, 0, 0, "8 adapters, 0 devices, 0 paths (seed 1)"},
+      {{"--adapters", "7", "--devices", "16", "--paths-per-device", "1"},
+       7,
+       16,
+       18,
+       "7 adapters, 16 devices, 18 paths (seed 1)"},
+      {{"--adapters=30", "--devices=130", "--paths-per-device=4", "--seed=99"},
+       30,
+       130,
+       524,
+       "30 adapters, 130 devices, 524 paths (seed 99)"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.summary);
+    const std::string host = File("host.json");
+    ToolRun generated = Generated(c.args, host);
+    ASSERT_EQ(generated.status, 0) << generated.err;
+    EXPECT_EQ(generated.out, "Generated " + host + ": " + c.summary + "\n");
+
+    ToolRun validated = Run("orlocli-host", {"validate", host});
+    EXPECT_EQ(validated.status, 0) << validated.err;
+    EXPECT_EQ(validated.out, host + ": valid\n");
+
+    EXPECT_EQ(List(host, {"adapter", "list"}).size(), c.adapters);
+    EXPECT_EQ(List(host, {"device", "list"}).size(), c.devices);
+    EXPECT_EQ(List(host, {"path", "list"}).size(), c.paths);
+  }
+}
+
+// The first 16 devices show every kind of the default host.
+TEST_F(Generate, HostHasTheVarietyOfTheDefaultHost) {
+  const std::string host = File("host.json");
+  ASSERT_EQ(Generated({"--devices", "16", "--paths-per-device", "2"}, host).status, 0);
+
+  std::set<std::string> adapterTransports;
+  for (const auto &adapter : List(host, {"adapter", "list"}))
+    adapterTransports.insert(adapter["Driver"].get<std::string>());
+  EXPECT_EQ(adapterTransports, (std::set<std::string>{"sas3hba", "usbstor", "fcnative", "fcoenic",
+                                                      "nvme_pcie", "raidsas", "iscsi_sw"}));
+
+  const nlohmann::json devices = List(host, {"device", "list"});
+  auto count = [&](const char *field, const nlohmann::json &value) {
+    size_t n = 0;
+    for (const auto &device : devices)
+      n += device[field] == value;
+    return n;
+  };
+  EXPECT_EQ(count("Is SAS", true), 2u); // a local disk and the RAID volume
+  EXPECT_EQ(count("Is USB", true), 1u);
+  EXPECT_EQ(count("Is Boot USB Device", true), 1u);
+  EXPECT_EQ(count("Is Offline", true), 1u);
+  EXPECT_EQ(count("Is XVOL PE", true), 1u);
+  EXPECT_EQ(count("Multipath Plugin", "HPP"), 2u);
+  EXPECT_EQ(count("PI Protection Mask", " T2 T0+DIX"), 1u);
+  EXPECT_EQ(count("Drive Type", "logical"), 1u);
+
+  // Transports per device, and the paths that lead to no device.
+  std::map<std::string, std::set<std::string>> transports;
+  std::set<std::string> pluginsWithoutDevice;
+  for (const auto &path : List(host, {"path", "list"})) {
+    if (path["Device"] == "No associated device")
+      pluginsWithoutDevice.insert(path["Plugin"].get<std::string>());
+    else
+      transports[path["Device"].get<std::string>()].insert(path["Transport"].get<std::string>());
+  }
+  size_t mixed = 0;
+  for (const auto &[device, kinds] : transports)
+    mixed += kinds.size() > 1;
+  EXPECT_EQ(mixed, 3u); // two FC with iSCSI, and the protocol endpoint on FC and FCoE
+  EXPECT_EQ(pluginsWithoutDevice, (std::set<std::string>{"MASK_PATH", ""}));
+  size_t nvmePaths = 0;
+  for (const auto &path : List(host, {"nvme", "path", "list"}))
+    nvmePaths += path["Device"] != "No associated device";
+  EXPECT_EQ(nvmePaths, 4u); // two namespaces, two paths each
+}
+
+TEST_F(Generate, BadSizesAreRefusedAndNothingIsWritten) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;
+  };
+  const std::string file = File("host.json");
+  const std::vector<Case> cases = {
+      {{"--adapters", "6", file}, "--adapters needs a whole number from 7 to 1024, not \"6\""},
+      {{"--adapters", "1025", file}, "--adapters needs a whole number from 7 to 1024, not \"1025\""},
+      {{"--devices", "-1", file}, "--devices needs a whole number from 0 to 16384, not \"-1\""},
+      {{"--devices", "16385", file}, "--devices needs a whole number from 0 to 16384, not \"16385\""},
+      {{"--devices=", file}, "--devices needs a whole number from 0 to 16384, not \"\""},
+      {{"--devices", "1e3", file}, "--devices needs a whole number from 0 to 16384, not \"1e3\""},
+      {{"--paths-per-device", "0", file}, "--paths-per-device needs a whole number from 1 to 16, not \"0\""},
+      {{"--paths-per-device", "17", file},
+       "--paths-per-device needs a whole number from 1 to 16, not \"17\""},
+      {{"--seed", "18446744073709551616", file},
+       "--seed needs a whole number from 0 to 18446744073709551615, not \"18446744073709551616\""},
+      {{"--volumes", "1", file}, "--volumes must be 0: the simulated host has no file-system volumes yet"},
+      {{"--devices"}, "option --devices of generate needs a value"},
+      {{"--size", "3", file}, "unknown option --size for generate (see orlocli-host generate --help)"},
+      {{"-d", "3", file}, "unknown option -d for generate (see orlocli-host generate --help)"},
+      {{"--devices", "3"}, "generate needs a FILE to write"},
+      {{file, File("other.json")}, "unexpected argument \"" + File("other.json") + "\" for generate"},
+  };
+  for (const Case &c : cases) {
+    std::vector<std::string> args = {"generate"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ToolRun run = Run("orlocli-host", args);
+    EXPECT_EQ(run.status, 2) << c.error;
+    EXPECT_EQ(run.err, "orlocli-host: " + c.error + "\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(fs::exists(file)) << c.error;
+  }
+}
+
+} // namespace
