@@ -27,7 +27,9 @@ TEST(FuzzRegressionHostState, TextThatIsNotUtf8IsSavedWithReplacementCharacters)
         "-M", "Virtual"},
        "\"vendor\": \"T" + kReplacement + "X\""},
       {"model", {"NMP", "-t", "vendor", "-V", "TVX", "-M", "M\xfe"}, "\"model\": \"M" + kReplacement + "\""},
-      {"driver", {"NMP", "-t", "driver", "-D", "drv\xc3"}, "\"driver\": \"drv" + kReplacement + "\""},
+      {"driver",
+       {"NMP", "-t", "driver", "-D", "drv\xc3", "--force"},
+       "\"driver\": \"drv" + kReplacement + "\""},
       {"NVMe controller model",
        {"HPP", "-t", "vendor", "--nvme-controller-model",
         "\x80"
@@ -40,7 +42,8 @@ TEST(FuzzRegressionHostState, TextThatIsNotUtf8IsSavedWithReplacementCharacters)
     std::vector<std::string> args = add;
     args.insert(args.end(), c.args.begin(), c.args.end());
     CliKit::Execution execution = TestSupport::Run(args);
-    ASSERT_EQ(execution.status, CliKit::kExitOk) << execution.usageError << execution.failure;
+    ASSERT_EQ(execution.status, CliKit::kExitOk) << execution.usageError << execution.failure
+                                                 << testing::PrintToString(TestSupport::Errors(execution));
 
     std::string saved;
     ASSERT_NO_THROW(saved = OlkCtl::Sim::CurrentStateJson());
