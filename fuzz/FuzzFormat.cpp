@@ -32,7 +32,7 @@ constexpr size_t kMaxDepth = 4;
 constexpr size_t kMaxFields = 8;
 constexpr size_t kMaxRows = 12;
 
-// Returns the tree it was given; the output specification shows the same tree,
+// Returns the tree it was given; the OutputSpec shows the same tree,
 // as a plug-in command's template does.
 class TreeCommand : public CliKit::AutoCli::Command {
 public:
@@ -93,28 +93,6 @@ const int64_t kInts[] = {std::numeric_limits<int64_t>::min(),
                          int64_t{1} << 31,
                          -(int64_t{1} << 31) - 1,
                          int64_t{1} << 53};
-
-// A command declares its printf conversions, so a width of a billion is the
-// command's own request, which the formatter honours with that much memory.
-// Runs of 6 to 10 digits are cut to 5; longer runs stay, since printf refuses
-// widths past INT_MAX without allocating anything.
-std::string BoundedWidths(const std::string &format) {
-  std::string bounded;
-  size_t at = 0;
-  while (at < format.size()) {
-    size_t end = at;
-    while (end < format.size() && std::isdigit(static_cast<unsigned char>(format[end])))
-      ++end;
-    if (end == at) {
-      bounded += format[at++];
-      continue;
-    }
-    size_t run = end - at;
-    bounded.append(format, at, run >= 6 && run <= 10 ? 5 : run);
-    at = end;
-  }
-  return bounded;
-}
 
 class TreeBuilder {
 public:
@@ -280,7 +258,7 @@ public:
   // A printf conversion as a command would declare one, or a broken one.
   std::string Printf() {
     if (in_.ConsumeIntegralInRange(0, 4) == 0)
-      return BoundedWidths(in_.ConsumeRandomLengthString(24));
+      return FuzzSupport::BoundedWidths(in_.ConsumeRandomLengthString(24));
     static const std::vector<std::string> prefixes = {"", "0x", "%%", "v=", "%", "%% %"};
     static const std::vector<std::string> lengths = {"", "", "h", "hh", "l", "ll", "L", "j", "z", "t", "q"};
     static const std::string flags = "-+ #0'";
@@ -296,7 +274,7 @@ public:
     format += conversions[in_.ConsumeIntegralInRange<size_t>(0, conversions.size() - 1)];
     if (in_.ConsumeBool())
       format += in_.ConsumeBool() ? " %s" : Pick(prefixes);
-    return BoundedWidths(format);
+    return FuzzSupport::BoundedWidths(format);
   }
   // A width or precision: none, a star, small, large, or past what printf takes.
   std::string Number() {
@@ -414,7 +392,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   command->result = builder.Root();
   command->shape = in.ConsumeIntegralInRange(0, 7) == 0 ? nullptr : command->result;
   for (const auto &[key, value] : builder.Defaults())
-    command->SetDefaultOutputParameter(key, BoundedWidths(value));
+    command->SetDefaultOutputParameter(key, FuzzSupport::BoundedWidths(value));
   if (in.ConsumeIntegralInRange(0, 5) == 0)
     command->errors.push_back(in.ConsumeRandomLengthString(20));
 

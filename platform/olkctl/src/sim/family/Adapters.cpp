@@ -1,6 +1,7 @@
 #include "sim/family/Adapters.h"
 
 #include "sim/Json.h"
+#include "sim/family/Stats.h"
 
 #include <hostctl/Exception.h>
 #include <hostctl/storage/ScsiInterface.h>
@@ -8,29 +9,6 @@
 namespace OlkCtl::Sim {
 
 namespace {
-
-using HostCtl::Storage::ScsiStats;
-
-const Mapping<ScsiStats> &StatsMapping() {
-  static const Mapping<ScsiStats> mapping =
-      Mapping<ScsiStats>()
-          .Member("successfulCommands", &ScsiStats::successfulCommands)
-          .Member("blocksRead", &ScsiStats::blocksRead)
-          .Member("blocksWritten", &ScsiStats::blocksWritten)
-          .Member("readOperations", &ScsiStats::readOperations)
-          .Member("writeOperations", &ScsiStats::writeOperations)
-          .Member("reserveOperations", &ScsiStats::reserveOperations)
-          .Member("reservationConflicts", &ScsiStats::reservationConflicts)
-          .Member("failedCommands", &ScsiStats::failedCommands)
-          .Member("failedBlocksRead", &ScsiStats::failedBlocksRead)
-          .Member("failedBlocksWritten", &ScsiStats::failedBlocksWritten)
-          .Member("failedReadOperations", &ScsiStats::failedReadOperations)
-          .Member("failedWriteOperations", &ScsiStats::failedWriteOperations)
-          .Member("failedReserveOperations", &ScsiStats::failedReserveOperations)
-          .Member("totalSplits", &ScsiStats::totalSplits)
-          .Member("paeCommands", &ScsiStats::paeCommands);
-  return mapping;
-}
 
 const Mapping<AdapterRecord> &AdapterMapping() {
   static const Mapping<AdapterRecord> mapping =
@@ -44,7 +22,7 @@ const Mapping<AdapterRecord> &AdapterMapping() {
           .Member("linkState", &AdapterRecord::linkState)
           .Member("description", &AdapterRecord::description)
           .Member("capabilityMask", &AdapterRecord::capabilityMask)
-          .Nested("stats", &AdapterRecord::stats, StatsMapping());
+          .Nested("stats", &AdapterRecord::stats, ScsiStatsMapping());
   return mapping;
 }
 

@@ -1,35 +1,13 @@
 #include "sim/family/Paths.h"
 
 #include "sim/Json.h"
+#include "sim/family/Stats.h"
 
 #include <unordered_set>
 
 namespace OlkCtl::Sim {
 
 namespace {
-
-using HostCtl::Storage::ScsiStats;
-
-const Mapping<ScsiStats> &StatsMapping() {
-  static const Mapping<ScsiStats> mapping =
-      Mapping<ScsiStats>()
-          .Member("successfulCommands", &ScsiStats::successfulCommands)
-          .Member("blocksRead", &ScsiStats::blocksRead)
-          .Member("blocksWritten", &ScsiStats::blocksWritten)
-          .Member("readOperations", &ScsiStats::readOperations)
-          .Member("writeOperations", &ScsiStats::writeOperations)
-          .Member("reserveOperations", &ScsiStats::reserveOperations)
-          .Member("reservationConflicts", &ScsiStats::reservationConflicts)
-          .Member("failedCommands", &ScsiStats::failedCommands)
-          .Member("failedBlocksRead", &ScsiStats::failedBlocksRead)
-          .Member("failedBlocksWritten", &ScsiStats::failedBlocksWritten)
-          .Member("failedReadOperations", &ScsiStats::failedReadOperations)
-          .Member("failedWriteOperations", &ScsiStats::failedWriteOperations)
-          .Member("failedReserveOperations", &ScsiStats::failedReserveOperations)
-          .Member("totalSplits", &ScsiStats::totalSplits)
-          .Member("paeCommands", &ScsiStats::paeCommands);
-  return mapping;
-}
 
 const Mapping<PathRecord> &PathMapping() {
   static const Mapping<PathRecord> mapping =
@@ -50,7 +28,7 @@ const Mapping<PathRecord> &PathMapping() {
           .Member("adapterTransportDetails", &PathRecord::adapterTransportDetails)
           .Member("targetTransportDetails", &PathRecord::targetTransportDetails)
           .Member("maxIOSize", &PathRecord::maxIOSize)
-          .Nested("stats", &PathRecord::stats, StatsMapping());
+          .Nested("stats", &PathRecord::stats, ScsiStatsMapping());
   return mapping;
 }
 
