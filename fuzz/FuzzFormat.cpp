@@ -40,9 +40,9 @@ public:
     return CliKit::CallSpec::InputSpec::New();
   }
   std::shared_ptr<CliKit::CallSpec::OutputSpec> GetOutputSpecInternal() override {
-    auto spec = CliKit::CallSpec::OutputSpec::New();
-    spec->SetRootObject(shape);
-    return spec;
+    auto outputs = CliKit::CallSpec::OutputSpec::New();
+    outputs->SetRootObject(shape);
+    return outputs;
   }
   void ExecuteInternal(const std::shared_ptr<CliKit::CallSpec::Input> &,
                        const std::shared_ptr<CliKit::CallSpec::Output> &output) override {

@@ -46,36 +46,6 @@ private:
   size_t count_ = 0;
 };
 
-// Splits an example's command-line tail on blanks, honouring simple quotes.
-std::vector<std::string> SplitTail(const std::string &tail) {
-  std::vector<std::string> words;
-  std::string word;
-  bool inWord = false;
-  char quote = 0;
-  for (char c : tail) {
-    if (quote) {
-      if (c == quote)
-        quote = 0;
-      else
-        word += c;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-      inWord = true;
-    } else if (c == ' ' || c == '\t') {
-      if (inWord)
-        words.push_back(word);
-      word.clear();
-      inWord = false;
-    } else {
-      word += c;
-      inWord = true;
-    }
-  }
-  if (inWord)
-    words.push_back(word);
-  return words;
-}
-
 void WalkTree(NamespaceNode &node, std::vector<std::string> &path, SeedWriter &seeds,
               std::set<std::string> &words) {
   for (const auto &[name, child] : node.GetChildren()) {
@@ -88,10 +58,10 @@ void WalkTree(NamespaceNode &node, std::vector<std::string> &path, SeedWriter &s
       auto &command = static_cast<Command &>(*child);
       seeds.WriteArgs(path);
       std::vector<CliKit::CallSpec::Example> examples = command.GetExamples();
-      auto spec = command.GetInputSpec();
-      if (spec) {
-        examples.insert(examples.end(), spec->GetExamples().begin(), spec->GetExamples().end());
-        for (const auto &parameter : spec->GetParameters()) {
+      auto inputs = command.GetInputSpec();
+      if (inputs) {
+        examples.insert(examples.end(), inputs->GetExamples().begin(), inputs->GetExamples().end());
+        for (const auto &parameter : inputs->GetParameters()) {
           words.insert("--" + parameter->GetName());
           if (!parameter->GetShortName().empty())
             words.insert("-" + parameter->GetShortName());
@@ -102,7 +72,7 @@ void WalkTree(NamespaceNode &node, std::vector<std::string> &path, SeedWriter &s
         }
       }
       for (const auto &example : examples) {
-        std::vector<std::string> args = SplitTail(example.commandLineTail);
+        std::vector<std::string> args = FuzzSupport::SplitCommandLine(example.commandLineTail);
         // A tail may or may not repeat the command path.
         if (args.empty() || args.front() != path.front())
           args.insert(args.begin(), path.begin(), path.end());

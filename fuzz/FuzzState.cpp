@@ -32,8 +32,8 @@ void CollectListings(CliKit::AutoCli::NamespaceNode &node, std::vector<std::stri
     if (child->IsCommand()) {
       auto &command = static_cast<CliKit::AutoCli::Command &>(*child);
       bool needsParameter = false;
-      if (auto spec = command.GetInputSpec()) {
-        for (const auto &parameter : spec->GetParameters())
+      if (auto declared = command.GetInputSpec()) {
+        for (const auto &parameter : declared->GetParameters())
           needsParameter = needsParameter || parameter->IsRequired();
       }
       if (!needsParameter && (name == "list" || name == "get"))

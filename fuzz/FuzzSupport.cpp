@@ -90,45 +90,6 @@ CliKit::AutoCli::NamespaceNode &PluginInternalRoot() {
   return *Registered().internal;
 }
 
-std::vector<std::string> SplitArguments(const uint8_t *data, size_t size, size_t maxArgs) {
-  std::vector<std::string> args;
-  if (size == 0)
-    return args;
-  const char *text = reinterpret_cast<const char *>(data);
-  const std::string_view all(text, size);
-  const char separator = all.find('\0') != std::string_view::npos ? '\0' : '\n';
-  size_t start = 0;
-  while (start <= size && args.size() < maxArgs) {
-    size_t end = all.find(separator, start);
-    if (end == std::string_view::npos)
-      end = size;
-    args.emplace_back(all.substr(start, end - start));
-    start = end + 1;
-  }
-  // A trailing separator ends the last argument rather than starting an empty one.
-  if (!args.empty() && args.back().empty() && size > 0 && all.back() == separator && args.size() > 1)
-    args.pop_back();
-  return args;
-}
-
-std::string Describe(const std::vector<std::string> &args) {
-  std::string text;
-  for (const std::string &arg : args) {
-    text += "  [";
-    for (unsigned char c : arg) {
-      if (c >= 0x20 && c < 0x7F && c != '\\') {
-        text += static_cast<char>(c);
-      } else {
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-        text += escaped;
-      }
-    }
-    text += "]\n";
-  }
-  return text;
-}
-
 void Fail(const std::string &what, const std::string &context) {
   std::fprintf(stderr, "\n==== fuzz invariant broken: %s\n%s\n", what.c_str(), context.c_str());
   std::fflush(stderr);

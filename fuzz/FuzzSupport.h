@@ -2,6 +2,8 @@
 // output stream, a deterministic default host and the failure report.
 #pragma once
 
+#include "FuzzText.h"
+
 #include <clikit/Cli.h>
 
 #include <cstddef>
@@ -29,10 +31,6 @@ bool HostChanged();
 // input starts from the same state.
 void ResetDefaultHost();
 
-// Splits an input into arguments: on NUL bytes when it has any (so arguments
-// may hold newlines), else on newlines. At most `maxArgs` arguments.
-std::vector<std::string> SplitArguments(const uint8_t *data, size_t size, size_t maxArgs);
-
 // A stream that accepts and drops everything and stays good.
 class NullBuffer : public std::streambuf {
 protected:
@@ -50,8 +48,5 @@ private:
 // Reports a broken invariant with the input's context and aborts, which
 // libFuzzer records as a crash.
 [[noreturn]] void Fail(const std::string &what, const std::string &context);
-
-// Arguments shown one per line, escaped, for failure reports.
-std::string Describe(const std::vector<std::string> &args);
 
 } // namespace FuzzSupport
