@@ -1,5 +1,6 @@
 #include "core/AdapterCommands.h"
 
+#include "core/ScsiStatsFields.h"
 #include "frame/Params.h"
 
 #include <olkctl/storage/StorageInfoImpl.h>
@@ -27,25 +28,6 @@ using HostCtl::Storage::ScsiStats;
 namespace {
 
 using AdapterVector = std::vector<std::unique_ptr<ScsiInterface>>;
-
-// The counters of the statistics record, in its order, with their field names.
-constexpr std::array<std::pair<const char *, uint64_t ScsiStats::*>, 15> kStatsCounters = {{
-    {"Successful Commands", &ScsiStats::successfulCommands},
-    {"Blocks Read", &ScsiStats::blocksRead},
-    {"Blocks Written", &ScsiStats::blocksWritten},
-    {"Read Operations", &ScsiStats::readOperations},
-    {"Write Operations", &ScsiStats::writeOperations},
-    {"Reserve Operations", &ScsiStats::reserveOperations},
-    {"Reservation Conflicts", &ScsiStats::reservationConflicts},
-    {"Failed Commands", &ScsiStats::failedCommands},
-    {"Failed Blocks Read", &ScsiStats::failedBlocksRead},
-    {"Failed Blocks Written", &ScsiStats::failedBlocksWritten},
-    {"Failed Read Operations", &ScsiStats::failedReadOperations},
-    {"Failed Write Operations", &ScsiStats::failedWriteOperations},
-    {"Failed Reserve Operations", &ScsiStats::failedReserveOperations},
-    {"Total Splits", &ScsiStats::totalSplits},
-    {"PAE Commands", &ScsiStats::paeCommands},
-}};
 
 // The capability fields, each with its mask bit.
 constexpr std::array<std::pair<const char *, uint32_t>, 5> kCapabilityFields = {{
@@ -281,7 +263,11 @@ AdapterStats::AdapterStats() {
   SetDescription("List the SCSI stats for the SCSI Host Bus Adapters in the system.");
   SetDefaultOutputFormatter("simple");
   SetDefaultOutputParameter("header:ScsiAdapterStats", "%HBA Name%");
-  SetDefaultOutputParameter("fields:ScsiAdapterStats", JoinNames(kStatsCounters));
+  SetDefaultOutputParameter("fields:ScsiAdapterStats",
+                            "Successful Commands,Blocks Read,Blocks Written,Read Operations,Write Operations,"
+                            "Reserve Operations,Reservation Conflicts,Failed Commands,Failed Blocks Read,"
+                            "Failed Blocks Written,Failed Read Operations,Failed Write Operations,"
+                            "Failed Reserve Operations,Total Splits,PAE Commands");
 }
 
 Frame::InputSpecPtr AdapterStats::GetInputSpecInternal() {
@@ -297,8 +283,7 @@ Frame::OutputSpecPtr AdapterStats::GetOutputSpecInternal() {
 
 Frame::MetaStructPtr AdapterStats::GetOutputStructure() const {
   auto row = Frame::NewTemplate("ScsiAdapterStats", {{"HBA Name", FieldType::String}});
-  for (const auto &[field, counter] : kStatsCounters)
-    row->SetField(field, Frame::MetaInt::New());
+  AddScsiStatsFields(*row);
   return row;
 }
 
@@ -324,8 +309,7 @@ void AdapterStats::ExecuteInternal(const Frame::InputPtr &input, const Frame::Ou
       adapter->GetStats(stats);
       auto row = GetOutputStructure();
       row->SetField("HBA Name", adapter->GetName());
-      for (const auto &[field, counter] : kStatsCounters)
-        row->SetField(field, stats.*counter);
+      SetScsiStatsFields(*row, stats);
       result->Add(row);
     }
     output->SetRootObject(result);

@@ -1,5 +1,7 @@
 #include "core/PathCommands.h"
 
+#include "core/ScsiStatsFields.h"
+
 #include "frame/Params.h"
 
 #include <hostctl/Exception.h>
@@ -356,23 +358,10 @@ Frame::OutputSpecPtr PathStats::GetOutputSpecInternal() {
 }
 
 Frame::MetaStructPtr PathStats::GetOutputStructure() const {
-  return Frame::NewTemplate("ScsiPathStats", {{"UID", FieldType::String},
-                                              {"Runtime Name", FieldType::String},
-                                              {"Successful Commands", FieldType::Int},
-                                              {"Blocks Read", FieldType::Int},
-                                              {"Blocks Written", FieldType::Int},
-                                              {"Read Operations", FieldType::Int},
-                                              {"Write Operations", FieldType::Int},
-                                              {"Reserve Operations", FieldType::Int},
-                                              {"Reservation Conflicts", FieldType::Int},
-                                              {"Failed Commands", FieldType::Int},
-                                              {"Failed Blocks Read", FieldType::Int},
-                                              {"Failed Blocks Written", FieldType::Int},
-                                              {"Failed Read Operations", FieldType::Int},
-                                              {"Failed Write Operations", FieldType::Int},
-                                              {"Failed Reserve Operations", FieldType::Int},
-                                              {"Total Splits", FieldType::Int},
-                                              {"PAE Commands", FieldType::Int}});
+  auto row =
+      Frame::NewTemplate("ScsiPathStats", {{"UID", FieldType::String}, {"Runtime Name", FieldType::String}});
+  AddScsiStatsFields(*row);
+  return row;
 }
 
 void PathStats::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
@@ -399,21 +388,7 @@ void PathStats::ExecuteInternal(const Frame::InputPtr &input, const Frame::Outpu
       auto row = GetOutputStructure();
       row->SetField("UID", path->GetUID());
       row->SetField("Runtime Name", path->GetRuntimeName());
-      row->SetField("Successful Commands", stats.successfulCommands);
-      row->SetField("Blocks Read", stats.blocksRead);
-      row->SetField("Blocks Written", stats.blocksWritten);
-      row->SetField("Read Operations", stats.readOperations);
-      row->SetField("Write Operations", stats.writeOperations);
-      row->SetField("Reserve Operations", stats.reserveOperations);
-      row->SetField("Reservation Conflicts", stats.reservationConflicts);
-      row->SetField("Failed Commands", stats.failedCommands);
-      row->SetField("Failed Blocks Read", stats.failedBlocksRead);
-      row->SetField("Failed Blocks Written", stats.failedBlocksWritten);
-      row->SetField("Failed Read Operations", stats.failedReadOperations);
-      row->SetField("Failed Write Operations", stats.failedWriteOperations);
-      row->SetField("Failed Reserve Operations", stats.failedReserveOperations);
-      row->SetField("Total Splits", stats.totalSplits);
-      row->SetField("PAE Commands", stats.paeCommands);
+      SetScsiStatsFields(*row, stats);
       list->Add(row);
     }
     output->SetRootObject(list);
