@@ -15,6 +15,7 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,7 @@ std::string ParseArguments(const std::vector<std::string> &args, Sizes &sizes, b
       {"seed", {&sizes.seed, 0, UINT64_MAX}},
   };
   std::vector<std::string> files;
+  std::set<std::string> given;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string &arg = args[i];
     if (arg == "--help" || arg == "-h") {
@@ -120,6 +122,8 @@ std::string ParseArguments(const std::vector<std::string> &args, Sizes &sizes, b
       auto option = options.find(name);
       if (option == options.end())
         throw Refusal{"unknown option --" + name + " for generate (see orlocli-host generate --help)"};
+      if (!given.insert(name).second)
+        throw Refusal{"option --" + name + " of generate given more than once"};
       *option->second.value = ParseNumber(name, value, option->second.min, option->second.max);
       continue;
     }

@@ -5,7 +5,9 @@
 #include <olkctl/sim/HostControl.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -348,10 +350,22 @@ int Run(const std::vector<std::string> &argv) {
   throw UsageError{"unknown command \"" + command + "\" (see orlocli-host --help)"};
 }
 
-} // namespace
+// Standard output that cannot be written (a full disk, a closed descriptor)
+// fails the command: what it printed is lost.
+int FinishOutput(int status) {
+  if (std::cout) {
+    errno = 0;
+    std::cout.flush();
+    if (std::cout)
+      return status;
+  }
+  const int error = errno; // the stream keeps no reason
+  PrintError(std::string("cannot write to standard output") +
+             (error ? std::string(": ") + std::strerror(error) : ""));
+  return status == kOk ? kFailed : status;
+}
 
-int main(int argc, char **argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+int RunReporting(const std::vector<std::string> &args) {
   try {
     return Run(args);
   } catch (const UsageError &e) {
@@ -367,4 +381,10 @@ int main(int argc, char **argv) {
     PrintError(e.what());
     return kFailed;
   }
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  return FinishOutput(RunReporting(std::vector<std::string>(argv + 1, argv + argc)));
 }

@@ -3,6 +3,7 @@
 
 #include <olkctl/sim/HostControl.h>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr int kExitSetup = 4;
 const char *const kPluginFile = "libcore-storage.so";
 
 using RegisterFunction = void (*)(std::shared_ptr<CliKit::AutoCli::NamespaceNode>);
@@ -95,9 +95,10 @@ int main(int argc, char **argv) {
   ToolOptions options;
   if (!SplitToolOptions(args, options))
     return CliKit::kExitUsage;
-  if (options.version) {
+  // --help wins over everything else on the line; the framework prints it.
+  if (options.version && std::find(args.begin(), args.end(), "--help") == args.end()) {
     std::cout << "orlocli " << ORLOCLI_VERSION << "\n";
-    return CliKit::kExitOk;
+    return CliKit::FinishOutput(std::cout, std::cerr, "orlocli", CliKit::kExitOk);
   }
 
   // The host comes first: the plug-in reads its feature switches while it registers.
@@ -106,7 +107,7 @@ int main(int argc, char **argv) {
     OlkCtl::Sim::FillFeatureList();
   } catch (const std::exception &error) {
     std::cerr << CliKit::OneLine(std::string("orlocli: ") + error.what()) << "\n";
-    return kExitSetup;
+    return CliKit::kExitUnusable;
   }
 
   std::string pluginPath = PluginDirectory() + "/" + kPluginFile;
@@ -117,7 +118,7 @@ int main(int argc, char **argv) {
     std::cerr << CliKit::OneLine("orlocli: cannot load plug-in " + pluginPath + ": " +
                                  (reason ? reason : "unknown reason"))
               << "\n";
-    return kExitSetup;
+    return CliKit::kExitUnusable;
   }
   auto registerTree = reinterpret_cast<RegisterFunction>(::dlsym(plugin, "AutoCli_RegisterNamespaces"));
   auto registerInternal =
@@ -126,7 +127,7 @@ int main(int argc, char **argv) {
     std::cerr << "orlocli: cannot load plug-in " << pluginPath << ": missing symbol "
               << (registerTree ? "ClusteredOldk_RegisterInternalNamespace" : "AutoCli_RegisterNamespaces")
               << "\n";
-    return kExitSetup;
+    return CliKit::kExitUnusable;
   }
 
   auto root = CliKit::AutoCli::Namespace::New();
@@ -136,11 +137,16 @@ int main(int argc, char **argv) {
     registerInternal(internalRoot);
   } catch (const std::exception &error) {
     std::cerr << "orlocli: plug-in " << pluginPath << " failed to register: " << error.what() << "\n";
-    return kExitSetup;
+    return CliKit::kExitUnusable;
   }
 
   CliKit::Cli cli(root, internalRoot);
   cli.SetToolInfo("orlocli", ORLOCLI_VERSION);
+  // A host file that cannot be written is the host's problem, reported as the
+  // host tool reports it, not a failure of the command that tried.
+  cli.SetUnusableCheck([](const std::exception &error) {
+    return dynamic_cast<const OlkCtl::Sim::StateError *>(&error) != nullptr;
+  });
   CliKit::Terminal terminal;
   terminal.in = &std::cin;
   terminal.out = &std::cout;

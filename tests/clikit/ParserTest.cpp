@@ -217,14 +217,18 @@ TEST(Parser, GlobalOptionsAreOnlyForRunAndYieldToCommandParameters) {
   RunResult run = RunCli(cli, {"demo", "show", "--fields", "mine", "--formatter", "json"});
   EXPECT_EQ(run.status, kExitOk) << run.err;
   EXPECT_EQ(run.out, "\"fields=mine\"\n");
+  // Given twice, even once before and once after the path: refused, never the last one silently.
   run = RunCli(cli, {"--formatter=json", "demo", "--formatter", "simple", "show"});
-  EXPECT_EQ(run.out, "fields=\n");
+  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_EQ(run.err, "Error: option '--formatter' given more than once\n");
+  run = RunCli(cli, {"demo", "show", "--fields", "mine", "--formatter", "json", "--formatter=xml"});
+  EXPECT_EQ(run.err, "Error: option '--formatter' given more than once\n");
   run = RunCli(cli, {"demo", "show", "--formatter"});
   EXPECT_EQ(run.err, "Error: option '--formatter' needs a value\n");
   run = RunCli(cli, {"--formatter", "yaml", "demo", "show"});
   EXPECT_EQ(run.status, kExitUsage);
   EXPECT_EQ(run.err, "Error: unknown formatter 'yaml'; allowed: table, simple, json, xml, csv, keyvalue\n");
-  EXPECT_EQ(show->runs, 2);
+  EXPECT_EQ(show->runs, 1);
 }
 
 } // namespace

@@ -131,7 +131,7 @@ TEST(HostFileLocking, ReadsWorkWithoutALockFileButChangesNeedIt) {
     OlkCtl::Sim::AddFault({"Test::Change", "", "x", 0});
     ADD_FAILURE() << "changed without a lock";
   } catch (const OlkCtl::Sim::StateError &e) {
-    EXPECT_EQ(e.what(), path + ".lock: cannot create the lock file: No such file or directory");
+    EXPECT_EQ(e.what(), path + ": cannot create the lock file " + path + ".lock: No such file or directory");
   }
   EXPECT_EQ(HostFiles::ReadFile(path), kHost);
 }

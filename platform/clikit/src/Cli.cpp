@@ -4,7 +4,9 @@
 #include "Format.h"
 #include "Parser.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <iostream>
 
@@ -20,6 +22,25 @@ Cli::Cli(std::shared_ptr<AutoCli::NamespaceNode> root, std::shared_ptr<AutoCli::
 void Cli::SetToolInfo(const std::string &name, const std::string &version) {
   toolName_ = name;
   toolVersion_ = version;
+}
+
+void Cli::SetUnusableCheck(std::function<bool(const std::exception &)> check) {
+  unusable_ = std::move(check);
+}
+
+int FinishOutput(std::ostream &out, std::ostream &err, const std::string &toolName, int status) {
+  // The stream keeps no reason; the failed write or flush left it in errno.
+  if (out) {
+    errno = 0;
+    out.flush();
+    if (out)
+      return status;
+  }
+  const int error = errno;
+  err << OneLine(toolName + ": cannot write to standard output" +
+                 (error != 0 ? std::string(": ") + std::strerror(error) : std::string()))
+      << "\n";
+  return status == kExitOk ? kExitCommandError : status;
 }
 
 int OutputWidth() {
@@ -57,13 +78,14 @@ std::string OneLine(const std::string &message) {
 
 namespace {
 
-// Runs the command; an exception that escapes it becomes kExitException.
-void RunCommand(Execution &execution) {
+// Runs the command; an exception that escapes it becomes kExitException, or
+// kExitUnusable when `unusable` says so.
+void RunCommand(Execution &execution, const std::function<bool(const std::exception &)> &unusable) {
   execution.output = CallSpec::Output::New();
   try {
     execution.command->Execute(execution.input, execution.output);
   } catch (const std::exception &error) {
-    execution.status = kExitException;
+    execution.status = unusable && unusable(error) ? kExitUnusable : kExitException;
     execution.failure = error.what();
     return;
   } catch (...) {
@@ -157,13 +179,18 @@ Execution Cli::Execute(const std::vector<std::string> &args, bool internalTree) 
     execution.usageError = parsed.usageError;
     return execution;
   }
-  RunCommand(execution);
+  RunCommand(execution, unusable_);
   return execution;
 }
 
 int Cli::Run(const std::vector<std::string> &args, const Terminal &terminal) {
   std::ostream &out = terminal.out ? *terminal.out : std::cout;
   std::ostream &err = terminal.err ? *terminal.err : std::cerr;
+  return FinishOutput(out, err, toolName_, RunAndPrint(args, terminal, out, err));
+}
+
+int Cli::RunAndPrint(const std::vector<std::string> &args, const Terminal &terminal, std::ostream &out,
+                     std::ostream &err) {
   auto usage = [&err](const std::string &message) {
     err << OneLine(message) << "\n";
     return kExitUsage;
@@ -223,7 +250,11 @@ int Cli::Run(const std::vector<std::string> &args, const Terminal &terminal) {
     Execution execution;
     execution.command = parsed.command;
     execution.input = parsed.input;
-    RunCommand(execution);
+    RunCommand(execution, unusable_);
+    if (execution.status == kExitUnusable) {
+      err << OneLine(toolName_ + ": " + execution.failure) << "\n";
+      return kExitUnusable;
+    }
     if (execution.status == kExitException) {
       err << OneLine("Error: internal failure in command '" + commandPath + "': " + execution.failure)
           << "\n";
@@ -238,11 +269,16 @@ int Cli::Run(const std::vector<std::string> &args, const Terminal &terminal) {
     Detail::View view(parsed.command->GetDefaultOutputParameters(), globals.hasFields, globals.fields,
                       Detail::IsMachineFormatter(formatter), terminal.width);
     out << Detail::Render(formatter, execution.output->GetRootObject(), view);
+    // Before the error messages, which follow the output they belong to.
     out.flush();
     for (const std::string &message : execution.output->GetErrorMessages())
       err << OneLine(message) << "\n";
     return execution.status;
   } catch (const std::exception &error) {
+    if (unusable_ && unusable_(error)) {
+      err << OneLine(toolName_ + ": " + error.what()) << "\n";
+      return kExitUnusable;
+    }
     err << OneLine("Error: internal failure while " + stage + ": " + error.what()) << "\n";
   } catch (...) {
     err << "Error: internal failure while " << stage << ": unknown exception\n";

@@ -167,6 +167,13 @@ bool TakeGlobal(const std::vector<std::string> &args, size_t &index, bool leadin
     value = args[++index];
   }
   ++index;
+  // A second value never silently replaces the first.
+  if (name == "formatter" ? globals.hasFormatter
+      : name == "fields"  ? globals.hasFields
+                          : globals.hasCompletion) {
+    result.usageError = "Error: option '--" + name + "' given more than once";
+    return true;
+  }
   if (name == "formatter") {
     if (!IsFormatterName(value)) {
       result.usageError = "Error: unknown formatter " + Quoted(value) + "; allowed: " + FormatterNames();

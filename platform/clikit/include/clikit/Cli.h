@@ -4,6 +4,8 @@
 
 #include <clikit/AutoCli.h>
 
+#include <exception>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -17,6 +19,7 @@ enum ExitStatus : int {
   kExitCommandError = 1, // the command added error messages
   kExitUsage = 2,        // the command line was refused before the command ran
   kExitException = 3,    // an exception escaped the command
+  kExitUnusable = 4,     // what the tool works on (its host) cannot be used
 };
 
 // The result of running one command without printing it.
@@ -26,7 +29,7 @@ struct Execution {
   std::shared_ptr<CallSpec::Input> input;
   std::shared_ptr<CallSpec::Output> output; // null when refused before execution
   std::string usageError;                   // set with kExitUsage
-  std::string failure;                      // what() of an escaped exception, with kExitException
+  std::string failure; // what() of an escaped exception, with kExitException or kExitUnusable
 };
 
 struct Terminal {
@@ -60,12 +63,27 @@ public:
   // The name and version printed by --version and used in help texts.
   void SetToolInfo(const std::string &name, const std::string &version);
 
+  // Exceptions for which `check` is true say that what the tool works on cannot
+  // be used (a host file that cannot be read or written): a command they escape
+  // ends with kExitUnusable and the line "<tool>: <what()>", not as a failure of
+  // the command.
+  void SetUnusableCheck(std::function<bool(const std::exception &)> check);
+
 private:
+  int RunAndPrint(const std::vector<std::string> &args, const Terminal &terminal, std::ostream &out,
+                  std::ostream &err);
+
   std::shared_ptr<AutoCli::NamespaceNode> root_;
   std::shared_ptr<AutoCli::NamespaceNode> internalRoot_;
   std::string toolName_ = "cli";
   std::string toolVersion_ = "0";
+  std::function<bool(const std::exception &)> unusable_;
 };
+
+// Flushes `out`; when standard output could not be written (a full disk, a
+// closed descriptor), says so in one line on `err` and returns kExitCommandError
+// if `status` was kExitOk, else `status`.
+int FinishOutput(std::ostream &out, std::ostream &err, const std::string &toolName, int status);
 
 // `message` made safe to print as one line of standard error: line breaks and
 // other control characters (not tabs) become escapes such as \n and \x1b, so

@@ -5,6 +5,7 @@
 
 #include <hostctl/Exception.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/file.h>
@@ -64,16 +65,18 @@ std::string ReadAll(int fd, const std::string &path, off_t sizeHint) {
   }
 }
 
-void WriteAll(int fd, const std::string &text, const std::string &path) {
+// Writes all of `text`; false with errno set when the file system refuses.
+bool WriteAll(int fd, const std::string &text) {
   size_t done = 0;
   while (done < text.size()) {
     ssize_t n = ::write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR)
       continue;
     if (n < 0)
-      throw StateError(path + ": cannot write: " + ErrnoText(errno));
+      return false;
     done += static_cast<size_t>(n);
   }
+  return true;
 }
 
 void FlockRetry(int fd, int operation, const std::string &path) {
@@ -88,6 +91,48 @@ std::string DirectoryOf(const std::string &path) {
   if (slash == std::string::npos)
     return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseNameOf(const std::string &path) {
+  std::string::size_type slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Follows a chain of symlinks to the file it ends at (which need not exist).
+std::string ResolveLinks(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+      return path;
+    std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+    ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n < 0 || static_cast<size_t>(n) >= target.size())
+      return path;
+    target.resize(static_cast<size_t>(n));
+    if (target.empty() || target[0] == '/' || path.find('/') == std::string::npos)
+      path = target;
+    else
+      path = DirectoryOf(path) + "/" + target;
+  }
+  return path; // a loop: opening it reports ELOOP
+}
+
+// Temporaries are "<file>.tmp.XXXXXX", unique per writer.
+constexpr size_t kTemporarySuffix = 6;
+
+// Removes the temporaries that writers killed before their rename left behind.
+// Only called under the exclusive lock, when no other writer has one open.
+void RemoveStaleTemporaries(const std::string &file) {
+  const std::string prefix = BaseNameOf(file) + ".tmp.";
+  DIR *dir = ::opendir(DirectoryOf(file).c_str());
+  if (!dir)
+    return;
+  while (const dirent *entry = ::readdir(dir)) {
+    std::string_view name(entry->d_name);
+    if (name.size() == prefix.size() + kTemporarySuffix && name.compare(0, prefix.size(), prefix) == 0)
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  }
+  ::closedir(dir);
 }
 
 bool SameFile(const struct stat &a, const struct stat &b) {
@@ -125,9 +170,9 @@ std::unique_ptr<HostLock> MemoryStore::Lock(bool) {
 
 class FileLock final : public HostLock {
 public:
-  FileLock(FileStore &store, bool exclusive)
+  FileLock(FileStore &store, FileStore::Hold hold)
       : keepAlive_(store.weak_from_this().lock()), store_(store), guard_(store.mutex_) {
-    store_.Acquire(exclusive);
+    store_.Acquire(hold);
   }
   ~FileLock() override { store_.Release(); }
 
@@ -153,7 +198,8 @@ void ForgetLocksInChild() {
 
 } // namespace
 
-FileStore::FileStore(std::string path) : path_(std::move(path)), lockPath_(path_ + ".lock") {
+FileStore::FileStore(std::string path)
+    : path_(std::move(path)), file_(ResolveLinks(path_)), lockPath_(file_ + ".lock") {
   static const int registered = ::pthread_atfork(nullptr, nullptr, &ForgetLocksInChild);
   (void)registered;
   LiveFileStores().push_back(this);
@@ -165,6 +211,7 @@ void FileStore::ForgetLockAfterFork() {
   lockFd_ = -1;
   heldExclusive_ = false;
   heldBefore_.clear();
+  pinned_ = false;
 }
 
 FileStore::~FileStore() {
@@ -176,19 +223,42 @@ FileStore::~FileStore() {
     ::close(lockFd_);
 }
 
-void FileStore::Acquire(bool exclusive) {
+int FileStore::OpenLock(Hold hold) {
+  struct stat st {};
+  const bool hostExists = ::stat(file_.c_str(), &st) == 0;
+  int fd = -1;
+  int error = ENOENT;
+  if (hold == Hold::kWrite || (hold == Hold::kKeepWritersOut && hostExists)) {
+    // Readable by whoever may read the host, so that they can take a shared lock.
+    const mode_t mode = hostExists ? (st.st_mode & 0666) | 0600 : 0600;
+    fd = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, mode);
+    error = errno;
+  }
+  // A lock file someone else made: flock needs only an open descriptor.
+  if (fd < 0)
+    fd = ::open(lockPath_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 && hold == Hold::kWrite) {
+    if (error == EACCES || error == EPERM || error == EROFS)
+      CannotWriteIn(error);
+    // Something other than the directory's permissions: name the lock file.
+    throw StateError(path_ + ": cannot create the lock file " + lockPath_ + ": " + ErrnoText(error));
+  }
+  return fd;
+}
+
+void FileStore::CannotWriteIn(int error) const {
+  throw StateError(path_ + ": cannot write in directory " + DirectoryOf(file_) + ": " + ErrnoText(error));
+}
+
+void FileStore::Acquire(Hold hold) {
+  const bool exclusive = hold == Hold::kWrite;
   if (heldBefore_.empty()) {
     // A fresh descriptor per outermost hold: flock belongs to the open file
     // description, which a forked child would otherwise share with its parent.
-    lockFd_ = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lockFd_ < 0 && errno != ENOENT)
-      lockFd_ = ::open(lockPath_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (lockFd_ < 0) {
-      // Replacement is atomic, so a reader without a lock still sees a whole
-      // file; a writer needs the lock.
-      if (exclusive)
-        throw StateError(lockPath_ + ": cannot create the lock file: " + ErrnoText(errno));
-    } else {
+    // Without a lock file a reader reads unlocked: replacement is atomic, so it
+    // still sees a whole file.
+    lockFd_ = OpenLock(hold);
+    if (lockFd_ >= 0) {
       try {
         FlockRetry(lockFd_, exclusive ? LOCK_EX : LOCK_SH, lockPath_);
       } catch (...) {
@@ -197,16 +267,17 @@ void FileStore::Acquire(bool exclusive) {
         throw;
       }
     }
-    heldExclusive_ = exclusive && lockFd_ >= 0;
+    heldExclusive_ = exclusive;
     heldBefore_.push_back(false);
     return;
   }
   bool before = heldExclusive_;
   if (exclusive && !heldExclusive_) {
     if (lockFd_ < 0)
-      throw StateError(lockPath_ + ": cannot create the lock file");
+      lockFd_ = OpenLock(Hold::kWrite);
     FlockRetry(lockFd_, LOCK_EX, lockPath_);
     heldExclusive_ = true;
+    pinned_ = false;
   }
   heldBefore_.push_back(before);
 }
@@ -221,6 +292,7 @@ void FileStore::Release() {
       ::close(lockFd_);
     lockFd_ = -1;
     heldExclusive_ = false;
+    pinned_ = false;
     return;
   }
   if (heldExclusive_ && !before && lockFd_ >= 0) {
@@ -230,7 +302,9 @@ void FileStore::Release() {
 }
 
 std::unique_ptr<HostLock> FileStore::Lock(bool exclusive) {
-  return std::make_unique<FileLock>(*this, exclusive);
+  // A deliberate shared hold keeps writers out, so it makes the lock file a
+  // plain read would not.
+  return std::make_unique<FileLock>(*this, exclusive ? Hold::kWrite : Hold::kKeepWritersOut);
 }
 
 void FileStore::Cache(std::shared_ptr<const State> state, int fd, const struct stat &st) {
@@ -242,13 +316,16 @@ void FileStore::Cache(std::shared_ptr<const State> state, int fd, const struct s
 }
 
 std::shared_ptr<const State> FileStore::LoadLocked() {
+  if (pinned_ && cached_)
+    return cached_;
   // O_NONBLOCK: a FIFO named as the host must be refused below, not wait for a writer.
-  FdGuard fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  FdGuard fd(::open(file_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.Get() < 0)
     throw StateError(path_ + ": cannot open: " + ErrnoText(errno));
   struct stat st {};
   if (::fstat(fd.Get(), &st) != 0)
     throw StateError(path_ + ": cannot read: " + ErrnoText(errno));
+  pinned_ = lockFd_ < 0 && !heldBefore_.empty();
   if (cached_ && SameFile(st, cachedStat_))
     return cached_;
   if (!S_ISREG(st.st_mode))
@@ -259,12 +336,12 @@ std::shared_ptr<const State> FileStore::LoadLocked() {
 }
 
 std::shared_ptr<const State> FileStore::Read() {
-  FileLock hold(*this, false);
+  FileLock hold(*this, Hold::kRead);
   return LoadLocked();
 }
 
 void FileStore::Modify(const std::function<void(State &)> &change) {
-  FileLock hold(*this, true);
+  FileLock hold(*this, Hold::kWrite);
   // Re-read under the exclusive lock: another process may have changed it.
   std::shared_ptr<const State> current = LoadLocked();
   auto next = std::make_shared<State>(*current);
@@ -278,26 +355,39 @@ void FileStore::Modify(const std::function<void(State &)> &change) {
 }
 
 void FileStore::WriteText(const std::string &text) {
-  // One temporary name is enough: writers hold the exclusive lock, and a file
-  // left by a writer that died is simply overwritten.
-  const std::string temporary = path_ + ".tmp";
-  FdGuard fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  auto cannotWrite = [this](int error) { throw StateError(path_ + ": cannot write: " + ErrnoText(error)); };
+  // The directory would let a rename replace a file the user may not write.
+  if (::faccessat(AT_FDCWD, file_.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
+    cannotWrite(errno);
+  struct stat old {};
+  const bool exists = ::stat(file_.c_str(), &old) == 0;
+
+  RemoveStaleTemporaries(file_);
+  std::string temporary = file_ + ".tmp." + std::string(kTemporarySuffix, 'X');
+  FdGuard fd(::mkostemp(temporary.data(), O_CLOEXEC));
   if (fd.Get() < 0)
-    throw StateError(temporary + ": cannot create: " + ErrnoText(errno));
+    CannotWriteIn(errno);
   try {
-    if (::fchmod(fd.Get(), 0600) != 0)
-      throw StateError(temporary + ": cannot set its mode: " + ErrnoText(errno));
-    WriteAll(fd.Get(), text, temporary);
-    if (::fsync(fd.Get()) != 0)
-      throw StateError(temporary + ": cannot sync: " + ErrnoText(errno));
-    if (::rename(temporary.c_str(), path_.c_str()) != 0)
-      throw StateError(path_ + ": cannot replace: " + ErrnoText(errno));
+    if (exists) {
+      // Keep the owner where allowed (root changing a user's host), else the
+      // group; where refused, the new file is simply the writer's.
+      const int kept = old.st_uid != ::geteuid()   ? ::fchown(fd.Get(), old.st_uid, old.st_gid)
+                       : old.st_gid != ::getegid() ? ::fchown(fd.Get(), static_cast<uid_t>(-1), old.st_gid)
+                                                   : 0;
+      (void)kept;
+      if (::fchmod(fd.Get(), old.st_mode & 07777) != 0)
+        cannotWrite(errno);
+    }
+    if (!WriteAll(fd.Get(), text) || ::fsync(fd.Get()) != 0)
+      cannotWrite(errno);
+    if (::rename(temporary.c_str(), file_.c_str()) != 0)
+      cannotWrite(errno);
   } catch (...) {
     ::unlink(temporary.c_str());
     throw;
   }
   // The rename is durable only once the directory is synced.
-  FdGuard dir(::open(DirectoryOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  FdGuard dir(::open(DirectoryOf(file_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.Get() >= 0)
     ::fsync(dir.Get());
   struct stat st {};

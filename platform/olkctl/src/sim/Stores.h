@@ -26,7 +26,9 @@ private:
 };
 
 // A host in a state file, shared with other processes through a lock file
-// beside it ("<file>.lock").
+// beside it ("<file>.lock"). A symlinked state file is resolved once: the lock,
+// the temporaries and the replacement live beside the link's target, so every
+// name of one host shares its lock and a write keeps the link.
 class FileStore final : public Store, public std::enable_shared_from_this<FileStore> {
 public:
   explicit FileStore(std::string path);
@@ -38,8 +40,10 @@ public:
   void Modify(const std::function<void(State &)> &change) override;
   std::unique_ptr<HostLock> Lock(bool exclusive) override;
 
-  // Replaces the file with `text` (already validated) whatever it holds now;
-  // the caller holds the exclusive lock.
+  // Replaces the file with `text` (already validated) whatever it holds now,
+  // keeping an existing file's mode (a new one gets 0600); the caller holds the
+  // exclusive lock. A file or directory the user cannot write is a StateError
+  // naming the file and the reason, and leaves the file as it was.
   void WriteText(const std::string &text);
   const std::string &Path() const { return path_; }
 
@@ -48,21 +52,33 @@ public:
   // keeping it would keep the parent's lock alive after the parent released it.
   void ForgetLockAfterFork();
 
+  // What a hold is for. Only a writer, or a reader keeping writers out, creates
+  // the lock file, so that a read (of a mistyped name, or by validate) leaves
+  // nothing behind; a writer that cannot have the lock fails.
+  enum class Hold { kRead, kKeepWritersOut, kWrite };
+
 private:
   friend class FileLock;
-  void Acquire(bool exclusive);
+  void Acquire(Hold hold);
   void Release();
+  // The lock file's descriptor, or -1 when a reader must read without it.
+  int OpenLock(Hold hold);
+  [[noreturn]] void CannotWriteIn(int error) const;
   // The state in the file, from the cache while the file is unchanged. The
   // caller holds the lock, or reads without one when it cannot be created.
   std::shared_ptr<const State> LoadLocked();
   void Cache(std::shared_ptr<const State> state, int fd, const struct stat &st);
 
-  std::string path_;
-  std::string lockPath_;
+  std::string path_;           // as given: what messages name
+  std::string file_;           // the symlink's target, or path_
+  std::string lockPath_;       // beside file_
   std::recursive_mutex mutex_; // threads of this process, re-entrant like the lock
   int lockFd_ = -1;
   bool heldExclusive_ = false;
   std::vector<bool> heldBefore_; // per nested hold: was the lock exclusive before it
+  // Reading without a lock file (no writer has made one yet): the first state
+  // read in the hold is kept for the rest of it, as a shared lock would keep it.
+  bool pinned_ = false;
 
   // The cached state and the file it came from. The file stays open so that its
   // inode cannot be reused by a later replacement and mistaken for it.
