@@ -672,8 +672,8 @@ Frame::MetaStructPtr ClaimRuleList::GetOutputStructure() const {
                                              {"Config String", FieldType::String},
                                              {"XCOPY Use Array Reported Values", FieldType::Bool},
                                              {"XCOPY Use Multiple Segments", FieldType::Bool},
-                                             {"XCOPY Max Transfer Size", FieldType::Int},
-                                             {"XCOPY Max Transfer Size KiB", FieldType::Int},
+                                             {"XCOPY Max Transfer Size", FieldType::UInt},
+                                             {"XCOPY Max Transfer Size KiB", FieldType::UInt},
                                              {"Extended XCOPY Support", FieldType::Bool}});
 }
 

@@ -33,7 +33,7 @@ constexpr std::array<std::pair<const char *, uint64_t ScsiStats::*>, 15> kStatsC
 
 void AddScsiStatsFields(Frame::MetaStruct &row) {
   for (const auto &[field, counter] : kStatsCounters)
-    row.SetField(field, Frame::MetaInt::New());
+    row.SetField(field, Frame::MetaInt::NewUnsigned());
 }
 
 void SetScsiStatsFields(Frame::MetaStruct &row, const ScsiStats &stats) {

@@ -7,7 +7,7 @@
 
 namespace TarvexCli::Storage {
 
-// Appends the counter fields, in the record's order, as empty integers.
+// Appends the counter fields, in the record's order, as empty unsigned integers.
 void AddScsiStatsFields(Frame::MetaStruct &row);
 // Sets the counter fields of a row from the record.
 void SetScsiStatsFields(Frame::MetaStruct &row, const HostCtl::Storage::ScsiStats &stats);

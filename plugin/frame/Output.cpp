@@ -14,6 +14,9 @@ MetaStructPtr NewTemplate(const char *structName, std::initializer_list<FieldDec
     case FieldType::Int:
       row->SetField(field.name, MetaInt::New());
       break;
+    case FieldType::UInt:
+      row->SetField(field.name, MetaInt::NewUnsigned());
+      break;
     case FieldType::Bool:
       row->SetField(field.name, MetaBool::New(false));
       break;

@@ -20,7 +20,8 @@ using MetaStructPtr = std::shared_ptr<MetaStruct>;
 using MetaListPtr = std::shared_ptr<MetaList>;
 
 // The typed empty value a template field starts with.
-enum class FieldType { String, Int, Bool, StringList };
+// UInt: an unsigned 64-bit counter or size; values set in it stay unsigned.
+enum class FieldType { String, Int, UInt, Bool, StringList };
 
 struct FieldDecl {
   const char *name;

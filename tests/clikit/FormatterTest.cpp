@@ -162,6 +162,15 @@ TEST(Formatter, RootsOtherThanStructureLists) {
     return row;
   };
   auto empty = [] { return MetaList::New(MetaType::Struct, DiskTemplate()); };
+  // Counters of 2^63 and more: one declared unsigned in the template and set
+  // from a signed value, one set from an unsigned type; both stay unsigned.
+  auto counters = [] {
+    auto row = MetaStruct::New("Stat");
+    row->SetField("Count", MetaInt::NewUnsigned());
+    row->SetField("Count", static_cast<long long>(-1));
+    row->SetField("Half", static_cast<uint64_t>(1) << 63);
+    return row;
+  };
   const std::vector<Case> cases = {
       {[] { return MetaBool::New(true); }, "table", ""},
       {[] { return MetaBool::New(true); }, "simple", ""},
@@ -194,6 +203,17 @@ TEST(Formatter, RootsOtherThanStructureLists) {
       {empty, "json", "[]\n"},
       {empty, "csv", "Name,Size,Flags,Online,Paths,Note\n"},
       {empty, "keyvalue", "Disk=\n"},
+      {counters, "simple", "Count: 18446744073709551615\nHalf: 9223372036854775808\n"},
+      {counters, "table",
+       "Count                 Half\n--------------------  -------------------\n"
+       "18446744073709551615  9223372036854775808\n"},
+      {counters, "json", "{\n  \"Count\": 18446744073709551615,\n  \"Half\": 9223372036854775808\n}\n"},
+      {counters, "csv", "Count,Half\n18446744073709551615,9223372036854775808\n"},
+      {counters, "keyvalue", "Stat.Count=18446744073709551615\nStat.Half=9223372036854775808\n"},
+      {counters, "xml",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<output>\n  <struct name=\"Stat\">\n"
+       "    <field name=\"Count\"><int>18446744073709551615</int></field>\n"
+       "    <field name=\"Half\"><int>9223372036854775808</int></field>\n  </struct>\n</output>\n"},
   };
   for (const Case &c : cases) {
     FakeTree tree;
@@ -245,6 +265,8 @@ TEST(Formatter, PrintfConversions) {
       {"%5d|", [] { return MetaInt::New(42); }, "   42|"},
       {"%u", [] { return MetaInt::New(-1); }, "18446744073709551615"},
       {"%llu", [] { return MetaInt::New(7); }, "7"},
+      {"%d", [] { return MetaInt::NewUnsigned(UINT64_MAX); }, "18446744073709551615"},
+      {"%.0f", [] { return MetaInt::NewUnsigned(static_cast<uint64_t>(1) << 63); }, "9223372036854775808"},
       {"%s", [] { return MetaInt::New(9); }, "9"},
       {"[%-4s]", [] { return MetaString::New("ab"); }, "[ab  ]"},
       {"%x", [] { return MetaString::New("16"); }, "10"},

@@ -75,6 +75,8 @@ std::vector<std::string> SplitList(const std::string &text);
 // The plain text of a value: strings as they are, integers in decimal, booleans
 // true/false (false when unset), lists joined with ", ", structures as
 // "Name: value" pairs joined with ", ".
+// An integer's decimal digits, unsigned when the value is.
+void AppendInteger(const MetaObj::MetaInt &value, std::string &out);
 std::string PlainText(const MetaObject &value);
 void AppendPlainText(const MetaObject &value, std::string &out);
 

@@ -4,8 +4,6 @@
 // on long lists.
 #include "Format.h"
 
-#include <charconv>
-
 namespace CliKit::Detail {
 
 using MetaObj::MetaBool;
@@ -142,13 +140,9 @@ void AppendValue(const MetaObject *value, const View &view, bool rootLevel, size
   case MetaType::String:
     AppendString(static_cast<const MetaString *>(value)->GetValue(), out);
     return;
-  case MetaType::Int: {
-    char buffer[24];
-    auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, static_cast<const MetaInt *>(value)->GetValue());
-    out.append(buffer, result.ptr);
+  case MetaType::Int:
+    AppendInteger(*static_cast<const MetaInt *>(value), out);
     return;
-  }
   case MetaType::Bool: {
     const auto *flag = static_cast<const MetaBool *>(value);
     out += !flag->HasValue() ? "null" : flag->GetValue() ? "true" : "false";

@@ -60,12 +60,6 @@ const MetaObject *ColumnPlan::Cell(const MetaStruct &row, size_t column) const {
 
 namespace {
 
-void AppendInt(int64_t number, std::string &out) {
-  char buffer[24];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
-  out.append(buffer, result.ptr);
-}
-
 bool IsOn(const std::string &value) {
   std::string normalized = NormalizeName(value);
   return normalized == "true" || normalized == "yes" || normalized == "1";
@@ -73,13 +67,20 @@ bool IsOn(const std::string &value) {
 
 } // namespace
 
+void AppendInteger(const MetaInt &value, std::string &out) {
+  char buffer[24];
+  auto result = value.IsUnsigned() ? std::to_chars(buffer, buffer + sizeof buffer, value.GetUnsignedValue())
+                                   : std::to_chars(buffer, buffer + sizeof buffer, value.GetValue());
+  out.append(buffer, result.ptr);
+}
+
 void AppendPlainText(const MetaObject &value, std::string &out) {
   switch (value.GetType()) {
   case MetaType::String:
     out += static_cast<const MetaString &>(value).GetValue();
     return;
   case MetaType::Int:
-    AppendInt(static_cast<const MetaInt &>(value).GetValue(), out);
+    AppendInteger(static_cast<const MetaInt &>(value), out);
     return;
   case MetaType::Bool:
     out += static_cast<const MetaBool &>(value).GetValue() ? "true" : "false";
@@ -119,11 +120,14 @@ std::string PlainText(const MetaObject &value) {
 
 namespace {
 
-// The integer a value stands for, if any.
-bool IntegerOf(const MetaObject &value, int64_t &number) {
+// The integer a value stands for, if any; `isUnsigned` when its bits are an
+// unsigned value.
+bool IntegerOf(const MetaObject &value, int64_t &number, bool &isUnsigned) {
+  isUnsigned = false;
   switch (value.GetType()) {
   case MetaType::Int:
     number = static_cast<const MetaInt &>(value).GetValue();
+    isUnsigned = static_cast<const MetaInt &>(value).IsUnsigned();
     return true;
   case MetaType::Bool:
     number = static_cast<const MetaBool &>(value).GetValue() ? 1 : 0;
@@ -193,24 +197,26 @@ std::string ApplyPrintf(const std::string &format, const MetaObject &value) {
   std::string suffix = Literal(format.substr(at + 1));
 
   int64_t number = 0;
+  bool isUnsigned = false;
   std::string body;
   switch (conversion) {
   case 'd':
   case 'i':
-    if (!IntegerOf(value, number))
+    if (!IntegerOf(value, number, isUnsigned))
       return PlainText(value);
-    body = Formatted(directive + "lld", static_cast<long long>(number));
+    body = isUnsigned ? Formatted(directive + "llu", static_cast<unsigned long long>(number))
+                      : Formatted(directive + "lld", static_cast<long long>(number));
     break;
   case 'u':
   case 'x':
   case 'X':
   case 'o':
-    if (!IntegerOf(value, number))
+    if (!IntegerOf(value, number, isUnsigned))
       return PlainText(value);
     body = Formatted(directive + "ll" + conversion, static_cast<unsigned long long>(number));
     break;
   case 'c':
-    if (!IntegerOf(value, number))
+    if (!IntegerOf(value, number, isUnsigned))
       return PlainText(value);
     body = Formatted(directive + "c", static_cast<int>(number));
     break;
@@ -220,8 +226,9 @@ std::string ApplyPrintf(const std::string &format, const MetaObject &value) {
   case 'F':
   case 'g':
   case 'G': {
-    if (IntegerOf(value, number)) {
-      body = Formatted(directive + conversion, static_cast<double>(number));
+    if (IntegerOf(value, number, isUnsigned)) {
+      body = Formatted(directive + conversion, isUnsigned ? static_cast<double>(static_cast<uint64_t>(number))
+                                                          : static_cast<double>(number));
       break;
     }
     std::string text = PlainText(value);

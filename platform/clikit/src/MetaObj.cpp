@@ -20,6 +20,13 @@ std::shared_ptr<MetaInt> MetaInt::New(int64_t value) {
   return object;
 }
 
+std::shared_ptr<MetaInt> MetaInt::NewUnsigned(uint64_t value) {
+  auto object = std::make_shared<MetaInt>();
+  object->SetValue(static_cast<int64_t>(value));
+  object->unsigned_ = true;
+  return object;
+}
+
 std::shared_ptr<MetaBool> MetaBool::New() {
   return std::make_shared<MetaBool>();
 }
@@ -66,9 +73,22 @@ std::shared_ptr<MetaStruct> MetaStruct::New(std::string name) {
   return object;
 }
 
+namespace {
+
+const MetaInt *AsInt(const MetaObjectPtr &value) {
+  return value && value->GetType() == MetaType::Int ? static_cast<const MetaInt *>(value.get()) : nullptr;
+}
+
+} // namespace
+
 void MetaStruct::SetField(const std::string &name, MetaObjectPtr value) {
   for (auto &field : fields_) {
     if (field.first == name) {
+      // A new value, not the caller's changed: it may be shared.
+      const MetaInt *declared = AsInt(field.second);
+      const MetaInt *given = AsInt(value);
+      if (declared && given && declared->IsUnsigned() && !given->IsUnsigned())
+        value = MetaInt::NewUnsigned(given->GetUnsignedValue());
       field.second = std::move(value);
       return;
     }
@@ -95,14 +115,13 @@ void MetaStruct::SetField(const std::string &name, long long value) {
   SetField(name, MetaInt::New(static_cast<int64_t>(value)));
 }
 void MetaStruct::SetField(const std::string &name, unsigned int value) {
-  SetField(name, MetaInt::New(static_cast<int64_t>(value)));
+  SetField(name, MetaInt::NewUnsigned(value));
 }
-// Values above INT64_MAX wrap; the host reports no such counters.
 void MetaStruct::SetField(const std::string &name, unsigned long value) {
-  SetField(name, MetaInt::New(static_cast<int64_t>(value)));
+  SetField(name, MetaInt::NewUnsigned(value));
 }
 void MetaStruct::SetField(const std::string &name, unsigned long long value) {
-  SetField(name, MetaInt::New(static_cast<int64_t>(value)));
+  SetField(name, MetaInt::NewUnsigned(value));
 }
 void MetaStruct::SetField(const std::string &name, const std::vector<std::string> &values) {
   auto list = MetaList::New(MetaType::String);

@@ -32,16 +32,24 @@ private:
   std::string value_;
 };
 
+// A 64-bit integer, signed or unsigned. The kind is fixed when the value is
+// made: an unsigned one (a counter, a size) prints and serialises as unsigned
+// in every formatter, so 2^64-1 is never shown as -1.
 class MetaInt : public MetaObject {
 public:
   static std::shared_ptr<MetaInt> New();
   static std::shared_ptr<MetaInt> New(int64_t value);
+  static std::shared_ptr<MetaInt> NewUnsigned(uint64_t value = 0);
   MetaType GetType() const override { return MetaType::Int; }
+  bool IsUnsigned() const { return unsigned_; }
   int64_t GetValue() const { return value_; }
+  uint64_t GetUnsignedValue() const { return static_cast<uint64_t>(value_); }
+  // Keeps the kind: the same bits, read as the value's own kind.
   void SetValue(int64_t value) { value_ = value; }
 
 private:
   int64_t value_ = 0;
+  bool unsigned_ = false;
 };
 
 class MetaBool : public MetaObject {
@@ -95,7 +103,9 @@ public:
   MetaType GetType() const override { return MetaType::Struct; }
   const std::string &GetName() const { return name_; }
 
-  // Replaces the field of that name in place (keeping its position), or appends it.
+  // Replaces the field of that name in place (keeping its position), or appends
+  // it. An integer put in a field a template declared unsigned stays unsigned,
+  // whatever type the caller passed; the unsigned overloads make unsigned values.
   void SetField(const std::string &name, MetaObjectPtr value);
   void SetField(const std::string &name, const std::string &value);
   void SetField(const std::string &name, const char *value);
