@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <sstream>
 #include <stdexcept>
 
 namespace ClikitTest {
@@ -80,6 +82,55 @@ TEST(Run, ExecuteReportsAnEscapedException) {
   EXPECT_EQ(execution.status, kExitException);
   EXPECT_EQ(execution.failure, "broken");
   ASSERT_NE(execution.output, nullptr);
+}
+
+// What the tool declares unusable (its host) ends with status 4 and the tool's
+// own line; anything else stays an internal failure of the command.
+TEST(Run, AnUnusableHostIsNotAFailureOfTheCommand) {
+  FakeTree tree;
+  tree.Add("go")->body = [](const InputPtr &, const OutputPtr &) {
+    throw std::runtime_error("h.json: gone");
+  };
+  tree.Add("bug")->body = [](const InputPtr &, const OutputPtr &) { throw std::logic_error("broken"); };
+  Cli cli(tree.root);
+  cli.SetToolInfo("tooly", "1.2");
+  cli.SetUnusableCheck([](const std::exception &e) { return dynamic_cast<const std::runtime_error *>(&e); });
+  RunResult run = RunCli(cli, {"demo", "go"});
+  EXPECT_EQ(run.status, kExitUnusable);
+  EXPECT_EQ(run.err, "tooly: h.json: gone\n");
+  EXPECT_EQ(cli.Execute({"demo", "go"}).status, kExitUnusable);
+  run = RunCli(cli, {"demo", "bug"});
+  EXPECT_EQ(run.status, kExitException);
+  EXPECT_EQ(run.err, "Error: internal failure in command 'demo bug': broken\n");
+}
+
+// Standard output that cannot be written fails an otherwise good run.
+TEST(Run, AFailedWriteOfTheOutputIsAnError) {
+  struct FullDisk : std::streambuf {
+    int overflow(int) override {
+      errno = ENOSPC;
+      return traits_type::eof();
+    }
+    std::streamsize xsputn(const char *, std::streamsize) override {
+      errno = ENOSPC;
+      return 0;
+    }
+  };
+  FakeTree tree;
+  tree.Add("go")->body = [](const InputPtr &, const OutputPtr &o) { o->SetRootObject(MetaString::New("x")); };
+  Cli cli(tree.root);
+  cli.SetToolInfo("tooly", "1.2");
+  for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+           {"demo", "go"}, {"--version"}, {"--catalog"}, {"demo", "--help"}}) {
+    FullDisk full;
+    std::ostream out(&full);
+    std::ostringstream err;
+    Terminal terminal;
+    terminal.out = &out;
+    terminal.err = &err;
+    EXPECT_EQ(cli.Run(args, terminal), kExitCommandError) << args.front();
+    EXPECT_EQ(err.str(), "tooly: cannot write to standard output: No space left on device\n");
+  }
 }
 
 TEST(Run, InternalTreeOnlyWithInternal) {
