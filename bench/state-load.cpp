@@ -132,7 +132,7 @@ void Measure(const std::string &label, const std::string &text, int runs, const 
   OlkCtl::Sim::FileStore store(path);
   store.Read();
   double modify =
-      MedianMs(runs, [&] { store.Modify([](OlkCtl::Sim::State &s) { s.system.hostName += "x"; }); });
+      MedianMs(runs, [&] { store.Modify([](OlkCtl::Sim::State &s) { s.system().hostName += "x"; }); });
   double cached = MedianMs(runs * 10, [&] { store.Read(); });
   std::printf("  open file host          median %8.2f ms\n", open);
   std::printf("  change file host        median %8.2f ms\n", modify);
