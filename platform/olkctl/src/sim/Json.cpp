@@ -1,6 +1,7 @@
 #include "sim/Json.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <unordered_map>
 
@@ -446,6 +447,33 @@ struct PlainTable {
 };
 constexpr PlainTable kPlain;
 
+// Eight bytes at once (SWAR): a host file is mostly indentation and plain text.
+uint64_t Load8(const char *at) {
+  uint64_t v;
+  std::memcpy(&v, at, 8);
+  return v;
+}
+constexpr uint64_t kOnes = 0x0101010101010101ULL;
+constexpr uint64_t kHighs = 0x8080808080808080ULL;
+constexpr uint64_t kEightBlanks = kOnes * ' ';
+// Non-zero when a byte of v is below n (n <= 128); exact when none is.
+constexpr uint64_t HasBelow(uint64_t v, uint8_t n) {
+  return (v - kOnes * n) & ~v & kHighs;
+}
+constexpr uint64_t HasByte(uint64_t v, uint8_t b) {
+  return HasBelow(v ^ (kOnes * b), 1);
+}
+// The high bit of each byte of v that is not plain string text (see kPlain);
+// only the lowest is exact.
+constexpr uint64_t Special(uint64_t v) {
+  return HasByte(v, '"') | HasByte(v, '\\') | HasBelow(v, 0x20) | (v & kHighs);
+}
+// The position in memory of the first byte flagged in a non-zero mask.
+int FirstByte(uint64_t mask) {
+  static_assert(std::endian::native == std::endian::little, "bytes are counted from the low end");
+  return std::countr_zero(mask) / 8;
+}
+
 // Checks the plain JSON of a host file without building anything: the first
 // step of loading, which must see the whole document but converts none of it.
 // A host file is mostly indentation and ASCII text, so each of those is one
@@ -501,9 +529,21 @@ private:
     SkipBlanks();
     return at_ == end_;
   }
+  // Indentation comes in runs of blanks, eight at a time.
   void SkipBlanks() {
-    while (at_ < end_ && (*at_ == ' ' || *at_ == '\n' || *at_ == '\r' || *at_ == '\t'))
+    for (;;) {
+      if (end_ - at_ >= 8) {
+        const uint64_t other = Load8(at_) ^ kEightBlanks;
+        if (other == 0) {
+          at_ += 8;
+          continue;
+        }
+        at_ += FirstByte(other);
+      }
+      if (at_ == end_ || (*at_ != ' ' && *at_ != '\n' && *at_ != '\r' && *at_ != '\t'))
+        return;
       ++at_;
+    }
   }
   bool Literal(std::string_view word) {
     if (static_cast<std::size_t>(end_ - at_) < word.size() || std::string_view(at_, word.size()) != word)
@@ -571,8 +611,17 @@ private:
   bool String(bool escapes) {
     ++at_;
     for (;;) {
-      while (at_ < end_ && kPlain[static_cast<unsigned char>(*at_)])
-        ++at_;
+      if (end_ - at_ >= 8) {
+        const uint64_t special = Special(Load8(at_));
+        if (special == 0) {
+          at_ += 8;
+          continue;
+        }
+        at_ += FirstByte(special);
+      } else {
+        while (at_ < end_ && kPlain[static_cast<unsigned char>(*at_)])
+          ++at_;
+      }
       if (at_ == end_)
         return false;
       if (*at_ == '"') {
