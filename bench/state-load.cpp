@@ -2,7 +2,10 @@
 // synthetic large host. Prints medians over many runs and the peak memory of
 // loading the large one.
 //
-//   state-load-bench [--size-mb N] [--runs N] [--keep FILE]
+//   state-load-bench [--size-mb N] [--runs N] [--host FILE]...
+//
+// --host FILE measures that host file too (for example one written by
+// orlocli-host generate).
 #include "sim/Document.h"
 #include "sim/Stores.h"
 
@@ -111,6 +114,9 @@ void Measure(const std::string &label, const std::string &text, int runs, const 
     OlkCtl::Sim::StateFromTape(tape, s);
   });
   double parse = MedianMs(runs, [&] { state = OlkCtl::Sim::LoadState(text, label); });
+  // What a command pays before it touches a family: the syntax of the whole
+  // text and its top level.
+  double open = MedianMs(runs, [&] { OlkCtl::Sim::OpenState(text, label); });
   nlohmann::json plainTree;
   double plain = MedianMs(runs, [&] { plainTree = nlohmann::json::parse(text); });
   double lexer = MedianMs(runs, [&] {
@@ -122,19 +128,20 @@ void Measure(const std::string &label, const std::string &text, int runs, const 
   std::printf("  tape to records         median %8.2f ms\n", records);
   double save = MedianMs(runs, [&] { OlkCtl::Sim::SaveState(*state); });
   std::printf("  load (parse + validate) median %8.2f ms\n", parse);
+  std::printf("  open (families unread)  median %8.2f ms\n", open);
   std::printf("  save (to text)          median %8.2f ms\n", save);
 
   // The whole file path: open a file host and change it (lock, re-read, write,
   // fsync, rename).
   const std::string path = dir + "/" + label + ".json";
   std::ofstream(path) << text;
-  double open = MedianMs(runs, [&] { OlkCtl::Sim::FileStore(path).Read(); });
+  double openFile = MedianMs(runs, [&] { OlkCtl::Sim::FileStore(path).Read(); });
   OlkCtl::Sim::FileStore store(path);
   store.Read();
   double modify =
-      MedianMs(runs, [&] { store.Modify([](OlkCtl::Sim::State &s) { s.system.hostName += "x"; }); });
+      MedianMs(runs, [&] { store.Modify([](OlkCtl::Sim::State &s) { s.system().hostName += "x"; }); });
   double cached = MedianMs(runs * 10, [&] { store.Read(); });
-  std::printf("  open file host          median %8.2f ms\n", open);
+  std::printf("  open file host          median %8.2f ms\n", openFile);
   std::printf("  change file host        median %8.2f ms\n", modify);
   std::printf("  read unchanged (cached) median %8.3f ms\n", cached);
 }
@@ -162,15 +169,24 @@ int main(int argc, char **argv) {
   }
   double megabytes = 10;
   int runs = 21;
+  std::vector<std::string> hosts;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string arg = argv[i];
     if (arg == "--size-mb")
       megabytes = std::atof(argv[i + 1]);
     else if (arg == "--runs")
       runs = std::atoi(argv[i + 1]);
+    else if (arg == "--host")
+      hosts.emplace_back(argv[i + 1]);
   }
   char dirTemplate[] = "/tmp/state-load-XXXXXX";
   std::string dir = mkdtemp(dirTemplate);
+
+  for (const std::string &host : hosts) {
+    std::ifstream in(host, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Measure(host.substr(host.rfind('/') + 1), text, std::max(3, runs / 3), dir);
+  }
 
   Measure("default", OlkCtl::Sim::ProfileJson("default"), runs * 5, dir);
   std::string large = SyntheticHost(megabytes);

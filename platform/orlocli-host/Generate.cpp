@@ -598,13 +598,13 @@ struct Builder {
       const std::string firstRuntimeName =
           routes[0].adapter->name + ":C0:T" + std::to_string(routes[0].target) + ":L" + std::to_string(i);
       DeviceRecord device = MakeDevice(i, kind, rng, firstRuntimeName);
-      if (kind == DeviceKind::UsbOnly && state.system.bootDevice.empty()) {
-        state.system.bootDevice = device.name;
+      if (kind == DeviceKind::UsbOnly && state.system().bootDevice.empty()) {
+        state.system().bootDevice = device.name;
         device.inUse = true;
       }
       for (uint64_t p = 0; p < sizes.pathsPerDevice; ++p)
-        state.paths.records.push_back(MakePath(i, p, routes[p], device, rng));
-      state.devices.records.push_back(std::move(device));
+        state.paths().records.push_back(MakePath(i, p, routes[p], device, rng));
+      state.devices().records.push_back(std::move(device));
     }
   }
 
@@ -659,18 +659,18 @@ struct Builder {
         rule.plugin = "NMP";
         mp.Insert(false, rule);
       }
-      state.paths.records.push_back(std::move(path));
+      state.paths().records.push_back(std::move(path));
     }
   }
 
   void Build() {
     // System settings and the system claim rules come from the default host.
     std::shared_ptr<State> base = LoadState(ProfileJson("default"), "profile \"default\"");
-    state.system = base->system;
-    state.system.hostName = "olgen-" + std::to_string(sizes.seed);
-    state.system.bootDevice.clear();
-    state.claimRules = base->claimRules;
-    ClaimRuleClassRecord &mp = state.claimRules.mp;
+    state.system() = base->system();
+    state.system().hostName = "olgen-" + std::to_string(sizes.seed);
+    state.system().bootDevice.clear();
+    state.claimRules() = base->claimRules();
+    ClaimRuleClassRecord &mp = state.claimRules().mp;
     for (bool runtimeSide : {true, false}) {
       // Location rules name the default host's adapters; ours come below.
       std::vector<ClaimRuleRecord> &side = mp.Side(runtimeSide);
@@ -679,15 +679,15 @@ struct Builder {
                  side.end());
     }
 
-    state.adapters.records.reserve(sizes.adapters);
+    state.adapters().records.reserve(sizes.adapters);
     for (uint64_t a = 0; a < sizes.adapters; ++a)
-      state.adapters.records.push_back(MakeAdapter(sizes.seed, a, state.system.hostName));
-    for (const AdapterRecord &adapter : state.adapters.records)
-      adaptersOf[KindOfAdapter(static_cast<uint64_t>(&adapter - state.adapters.records.data()))].push_back(
+      state.adapters().records.push_back(MakeAdapter(sizes.seed, a, state.system().hostName));
+    for (const AdapterRecord &adapter : state.adapters().records)
+      adaptersOf[KindOfAdapter(static_cast<uint64_t>(&adapter - state.adapters().records.data()))].push_back(
           &adapter);
 
-    state.devices.records.reserve(sizes.devices);
-    state.paths.records.reserve(sizes.devices * sizes.pathsPerDevice + 2 * (sizes.devices / 64 + 1));
+    state.devices().records.reserve(sizes.devices);
+    state.paths().records.reserve(sizes.devices * sizes.pathsPerDevice + 2 * (sizes.devices / 64 + 1));
     AddDevices();
     AddPathsWithoutDevice(mp);
     state.Reindex();
@@ -723,8 +723,8 @@ int RunGenerate(const std::vector<std::string> &args) {
     std::unique_ptr<HostLock> lock = store.Lock(true);
     store.WriteText(text);
   }
-  std::cout << "Generated " << file << ": " << builder.state.adapters.records.size() << " adapters, "
-            << builder.state.devices.records.size() << " devices, " << builder.state.paths.records.size()
+  std::cout << "Generated " << file << ": " << builder.state.adapters().records.size() << " adapters, "
+            << builder.state.devices().records.size() << " devices, " << builder.state.paths().records.size()
             << " paths (seed " << sizes.seed << ")\n";
   return 0;
 }

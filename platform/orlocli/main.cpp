@@ -4,6 +4,7 @@
 #include <olkctl/sim/HostControl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -103,7 +104,13 @@ int main(int argc, char **argv) {
 
   // The host comes first: the plug-in reads its feature switches while it registers.
   try {
-    OlkCtl::Sim::UseHostFile(OlkCtl::Sim::ResolveHostPath(options.host));
+    // Families are read when a command first uses them; one that does not
+    // validate then ends the tool as a bad host does here.
+    OlkCtl::Sim::OnBadHostFamily([](const OlkCtl::Sim::StateError &error) {
+      std::cerr << CliKit::OneLine(std::string("orlocli: ") + error.what()) << std::endl;
+      std::_Exit(kExitSetup);
+    });
+    OlkCtl::Sim::OpenHostFile(OlkCtl::Sim::ResolveHostPath(options.host));
     OlkCtl::Sim::FillFeatureList();
   } catch (const std::exception &error) {
     std::cerr << CliKit::OneLine(std::string("orlocli: ") + error.what()) << "\n";

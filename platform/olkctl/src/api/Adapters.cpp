@@ -93,10 +93,10 @@ using OlkCtl::Sim::State;
 
 // Paths of link-down adapters can no longer carry I/O.
 void UpdatePathStates(State &state, const std::unordered_set<std::string> &adapters) {
-  for (PathRecord &path : state.paths.records) {
+  for (PathRecord &path : state.paths().records) {
     if (!adapters.count(path.adapterName) || path.state == "off")
       continue;
-    const AdapterRecord *adapter = state.adapters.Find(path.adapterName);
+    const AdapterRecord *adapter = state.adapters().Find(path.adapterName);
     if (adapter && OlkCtl::Sim::IsLinkDown(adapter->linkState))
       path.state = "dead";
   }
@@ -107,22 +107,22 @@ void UpdatePathStates(State &state, const std::unordered_set<std::string> &adapt
 void AddPendingPaths(State &state, const std::unordered_set<std::string> &adapters, bool skipClaim) {
   std::unordered_set<std::string> added;
   std::unordered_set<std::string> addedDevices;
-  for (AdapterRecord &adapter : state.adapters.records) {
+  for (AdapterRecord &adapter : state.adapters().records) {
     if (!adapters.count(adapter.name))
       continue;
     for (DeviceRecord &device : adapter.pendingDevices.records) {
-      if (!state.devices.Find(device.name) && addedDevices.insert(device.name).second) {
+      if (!state.devices().Find(device.name) && addedDevices.insert(device.name).second) {
         if (skipClaim)
           device.multipathPlugin.clear();
-        state.devices.records.push_back(std::move(device));
+        state.devices().records.push_back(std::move(device));
       }
     }
     for (PathRecord &path : adapter.pendingPaths.records) {
-      if (state.paths.ByUid(path.uid) || state.paths.ByRuntimeName(path.runtimeName) ||
+      if (state.paths().ByUid(path.uid) || state.paths().ByRuntimeName(path.runtimeName) ||
           !added.insert(path.uid).second)
         continue;
       path.plugin.clear(); // whatever claims it is decided now
-      state.paths.records.push_back(std::move(path));
+      state.paths().records.push_back(std::move(path));
     }
     adapter.pendingPaths.records.clear();
     adapter.pendingDevices.records.clear();
@@ -137,8 +137,8 @@ void AddPendingPaths(State &state, const std::unordered_set<std::string> &adapte
 void DeleteDeadPaths(State &state, const std::unordered_set<std::string> &adapters) {
   std::unordered_set<std::string> touchedDevices;
   std::vector<PathRecord> kept;
-  kept.reserve(state.paths.records.size());
-  for (PathRecord &path : state.paths.records) {
+  kept.reserve(state.paths().records.size());
+  for (PathRecord &path : state.paths().records) {
     if (adapters.count(path.adapterName) && path.state == "dead") {
       if (!path.deviceName.empty())
         touchedDevices.insert(path.deviceName);
@@ -146,18 +146,18 @@ void DeleteDeadPaths(State &state, const std::unordered_set<std::string> &adapte
     }
     kept.push_back(std::move(path));
   }
-  state.paths.records = std::move(kept);
-  state.paths.Reindex();
+  state.paths().records = std::move(kept);
+  state.paths().Reindex();
   if (touchedDevices.empty())
     return;
   std::vector<DeviceRecord> devices;
-  devices.reserve(state.devices.records.size());
-  for (DeviceRecord &device : state.devices.records) {
-    bool orphan = touchedDevices.count(device.name) && state.paths.OfDevice(device.name).empty();
+  devices.reserve(state.devices().records.size());
+  for (DeviceRecord &device : state.devices().records) {
+    bool orphan = touchedDevices.count(device.name) && state.paths().OfDevice(device.name).empty();
     if (!orphan || device.inUse)
       devices.push_back(std::move(device));
   }
-  state.devices.records = std::move(devices);
+  state.devices().records = std::move(devices);
   state.Reindex();
 }
 
@@ -198,7 +198,7 @@ namespace {
 
 // The record behind an adapter object, read from this object's snapshot.
 const Sim::AdapterRecord &RecordOf(const Sim::State &state, const ScsiInterface &adapter) {
-  const Sim::AdapterRecord *record = state.adapters.Find(adapter.GetName());
+  const Sim::AdapterRecord *record = state.adapters().Find(adapter.GetName());
   if (!record)
     throw HostCtlException("Adapter " + adapter.GetName() + " is not known to the storage stack");
   return *record;
@@ -209,21 +209,21 @@ const Sim::AdapterRecord &RecordOf(const Sim::State &state, const ScsiInterface 
 std::vector<std::unique_ptr<ScsiInterface>> StorageInfoImpl::GetScsiInterfaces() {
   Sim::CheckFault("StorageInfo::GetScsiInterfaces");
   std::vector<std::unique_ptr<ScsiInterface>> adapters;
-  adapters.reserve(state_->adapters.records.size());
-  for (const Sim::AdapterRecord &record : state_->adapters.records)
+  adapters.reserve(state_->adapters().records.size());
+  for (const Sim::AdapterRecord &record : state_->adapters().records)
     adapters.push_back(Sim::NewScsiInterface(state_, record));
   return adapters;
 }
 
 std::unique_ptr<ScsiInterface> StorageInfoImpl::GetScsiInterface(const std::string &name) {
   Sim::CheckFault(*state_, "StorageInfo::GetScsiInterface", name);
-  const Sim::AdapterRecord *record = state_->adapters.Find(name);
+  const Sim::AdapterRecord *record = state_->adapters().Find(name);
   return record ? Sim::NewScsiInterface(state_, *record) : nullptr;
 }
 
 bool StorageInfoImpl::IsValidScsiInterface(const std::string &name) {
   Sim::CheckFault("StorageInfo::IsValidScsiInterface", name);
-  return state_->adapters.Find(name) != nullptr;
+  return state_->adapters().Find(name) != nullptr;
 }
 
 std::string StorageInfoImpl::RescanScsiInterfaces(const std::string &adapter, const std::string &type,
@@ -238,9 +238,9 @@ std::string StorageInfoImpl::RescanScsiInterfaces(const std::string &adapter, co
     Sim::Current().Modify([&](Sim::State &state) {
       std::unordered_set<std::string> selected;
       if (adapter == "*") {
-        for (const Sim::AdapterRecord &record : state.adapters.records)
+        for (const Sim::AdapterRecord &record : state.adapters().records)
           selected.insert(record.name);
-      } else if (state.adapters.Find(adapter)) {
+      } else if (state.adapters().Find(adapter)) {
         selected.insert(adapter);
       } else {
         throw RescanRefused{"Unable to rescan adapter " + adapter + ": no such adapter on this host"};

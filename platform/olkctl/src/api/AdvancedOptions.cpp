@@ -21,7 +21,7 @@ std::string OptionPath(const std::string &group, const std::string &name) {
 // caller read it.
 AdvancedOptionRecord &OptionToChange(Sim::State &state, const std::string &group, const std::string &name,
                                      bool integer) {
-  AdvancedOptionRecord *option = state.system.FindOption(group, name);
+  AdvancedOptionRecord *option = state.system().FindOption(group, name);
   if (!option || option->isInteger != integer)
     throw HostCtlException("Option " + OptionPath(group, name) + " does not exist");
   return *option;
@@ -97,7 +97,7 @@ std::unique_ptr<AdvancedOption> NewOption(const std::string &group, const Advanc
 std::vector<std::string> AdvancedOptionsImpl::GetGroups() {
   Sim::CheckFault("AdvancedOptions::GetGroups");
   std::vector<std::string> groups;
-  for (const Sim::AdvancedOptionGroup &group : Sim::Current().Read()->system.advancedOptions)
+  for (const Sim::AdvancedOptionGroup &group : Sim::Current().Read()->system().advancedOptions)
     groups.push_back(group.name);
   return groups;
 }
@@ -106,7 +106,7 @@ std::vector<std::unique_ptr<AdvancedOption>> AdvancedOptionsImpl::GetOptions(con
   Sim::CheckFault("AdvancedOptions::GetOptions", group);
   std::shared_ptr<const Sim::State> state = Sim::Current().Read();
   std::vector<std::unique_ptr<AdvancedOption>> options;
-  if (const Sim::AdvancedOptionGroup *g = state->system.FindGroup(group))
+  if (const Sim::AdvancedOptionGroup *g = state->system().FindGroup(group))
     for (const AdvancedOptionRecord &record : g->options)
       options.push_back(NewOption(group, record));
   return options;
@@ -116,7 +116,7 @@ std::unique_ptr<AdvancedOption> AdvancedOptionsImpl::GetOption(const std::string
                                                                const std::string &name) {
   Sim::CheckFault("AdvancedOptions::GetOption", OptionPath(group, name));
   std::shared_ptr<const Sim::State> state = Sim::Current().Read();
-  const AdvancedOptionRecord *record = state->system.FindOption(group, name);
+  const AdvancedOptionRecord *record = state->system().FindOption(group, name);
   if (!record)
     return nullptr;
   return NewOption(group, *record);

@@ -90,7 +90,7 @@ PSAClaimRuleClass ClassOf(const std::string &text) {
 }
 
 ClaimRuleClassRecord &ClassRecord(OlkCtl::Sim::State &state, PSAClaimRuleClass ruleClass) {
-  ClaimRuleClassRecord *record = state.claimRules.Class(ClassText(ruleClass));
+  ClaimRuleClassRecord *record = state.claimRules().Class(ClassText(ruleClass));
   if (!record)
     throw HostCtlException("Unknown claim rule class.");
   return *record;
@@ -397,7 +397,7 @@ bool ModuleImpl::IsValidName(const std::string &name) {
   if (!IsModuleNameText(name))
     return false;
   std::shared_ptr<const Sim::State> state = Sim::Current().Read();
-  for (const Sim::AdapterRecord &adapter : state->adapters.records)
+  for (const Sim::AdapterRecord &adapter : state->adapters().records)
     if (adapter.driver == name)
       return true;
   return false;
@@ -517,7 +517,7 @@ void StorageInfoImpl::LoadPsaClaimRules(PSAClaimRuleClass ruleClass) {
 
 bool StorageInfoImpl::IsRegisteredPsaPluginName(const std::string &plugin, const std::string &classText) {
   Sim::CheckFault("StorageInfo::IsRegisteredPsaPluginName", plugin);
-  const Sim::ClaimRuleClassRecord *c = state_->claimRules.Class(classText);
+  const Sim::ClaimRuleClassRecord *c = state_->claimRules().Class(classText);
   return c && c->IsRegistered(plugin);
 }
 
@@ -558,8 +558,8 @@ void StorageInfoImpl::PostClaimRuleRun() {
   Sim::CheckFault("StorageInfo::PostClaimRuleRun");
   Sim::Current().Modify([](Sim::State &state) {
     Sim::ClaimDeviceFilters(state, [&state](const Sim::DeviceRecord &device) {
-      for (size_t position : state.paths.OfDevice(device.name))
-        if (state.paths.records[position].IsClaimed())
+      for (size_t position : state.paths().OfDevice(device.name))
+        if (state.paths().records[position].IsClaimed())
           return true;
       return false;
     });

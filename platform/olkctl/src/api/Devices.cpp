@@ -112,7 +112,7 @@ public:
     OlkCtl::Sim::CheckFault("Lun::RunFilterClaim", r_->name);
     const std::string name = r_->name;
     OlkCtl::Sim::Current().Modify([&](OlkCtl::Sim::State &state) {
-      if (!state.devices.Find(name))
+      if (!state.devices().Find(name))
         throw HostCtlException("Device " + name + " is no longer registered");
       OlkCtl::Sim::ClaimDeviceFilters(state, [&](const DeviceRecord &device) { return device.name == name; });
     });
@@ -125,7 +125,7 @@ private:
 
 // The device known under `name`, hidden when offline unless asked for.
 const DeviceRecord *Lookup(const OlkCtl::Sim::State &state, const std::string &name, bool includeOffline) {
-  const DeviceRecord *record = state.devices.Find(name);
+  const DeviceRecord *record = state.devices().Find(name);
   if (!record || (record->offline && !includeOffline))
     return nullptr;
   return record;
@@ -148,8 +148,8 @@ std::vector<std::unique_ptr<Lun>> StorageInfoImpl::GetLuns(bool includeOffline, 
   if (refresh)
     Refresh();
   std::vector<std::unique_ptr<Lun>> luns;
-  luns.reserve(state_->devices.records.size());
-  for (const DeviceRecord &record : state_->devices.records)
+  luns.reserve(state_->devices().records.size());
+  for (const DeviceRecord &record : state_->devices().records)
     if (includeOffline || !record.offline)
       luns.push_back(Sim::NewLun(state_, record));
   return luns;
@@ -163,15 +163,15 @@ std::unique_ptr<Lun> StorageInfoImpl::GetLun(const std::string &name, bool inclu
 
 std::string StorageInfoImpl::ResolveRuntimeLunName(const std::string &name) {
   Sim::CheckFault("StorageInfo::ResolveRuntimeLunName", name);
-  const DeviceRecord *record = state_->devices.Find(name);
+  const DeviceRecord *record = state_->devices().Find(name);
   return record ? record->name : std::string();
 }
 
 std::unordered_map<std::string, std::string> StorageInfoImpl::GetDeviceDisplayNames() {
   Sim::CheckFault("StorageInfo::GetDeviceDisplayNames");
   std::unordered_map<std::string, std::string> names;
-  names.reserve(state_->devices.records.size());
-  for (const DeviceRecord &record : state_->devices.records)
+  names.reserve(state_->devices().records.size());
+  for (const DeviceRecord &record : state_->devices().records)
     names.emplace(record.name, record.displayName);
   return names;
 }

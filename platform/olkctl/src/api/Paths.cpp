@@ -34,7 +34,7 @@ using HostCtl::Storage::ScsiStats;
 // snapshot first: with no fault injected there, there is nothing to check.
 // When there is one, the store decides with its newest state (and counts down).
 void CheckPathFault(const Snapshot &state, std::string_view operation, const std::string &runtimeName) {
-  if (!state->faults.empty())
+  if (!state->faults().records.empty())
     CheckFault(operation, runtimeName);
 }
 
@@ -55,7 +55,7 @@ private:
 // all-paths-down state under I/O. Enabling only lifts an administrative "off":
 // a dead or standby path keeps the state its transport gives it.
 void ApplyPathState(State &state, const std::string &uid, bool off) {
-  PathRecord *path = state.paths.MutableByUid(uid);
+  PathRecord *path = state.paths().MutableByUid(uid);
   if (!path)
     throw HostCtlException("Path " + uid + " no longer exists.");
   if (!off) {
@@ -68,11 +68,11 @@ void ApplyPathState(State &state, const std::string &uid, bool off) {
     return;
   }
   if (!path->deviceName.empty()) {
-    const DeviceRecord *device = state.devices.Find(path->deviceName);
+    const DeviceRecord *device = state.devices().Find(path->deviceName);
     if (device && device->inUse) {
       bool otherUsable = false;
-      for (size_t position : state.paths.OfDevice(path->deviceName)) {
-        const PathRecord &other = state.paths.records[position];
+      for (size_t position : state.paths().OfDevice(path->deviceName)) {
+        const PathRecord &other = state.paths().records[position];
         if (other.uid != path->uid && other.IsUsable()) {
           otherUsable = true;
           break;
@@ -110,13 +110,13 @@ public:
     CheckPathFault(state_, "ScsiPath::GetDevice", record_->runtimeName);
     if (record_->deviceName.empty())
       return nullptr;
-    const DeviceRecord *device = state_->devices.Find(record_->deviceName);
+    const DeviceRecord *device = state_->devices().Find(record_->deviceName);
     return device ? NewLun(state_, *device) : nullptr;
   }
 
   std::unique_ptr<ScsiInterface> GetScsiInterface() const override {
     CheckPathFault(state_, "ScsiPath::GetScsiInterface", record_->runtimeName);
-    const AdapterRecord *adapter = state_->adapters.Find(record_->adapterName);
+    const AdapterRecord *adapter = state_->adapters().Find(record_->adapterName);
     return adapter ? NewScsiInterface(state_, *adapter) : nullptr;
   }
 
@@ -151,7 +151,7 @@ private:
   // After a change this object shows the path as it now is.
   void Reload(const std::string &uid) {
     Snapshot fresh = Current().Read();
-    if (const PathRecord *record = fresh->paths.ByUid(uid)) {
+    if (const PathRecord *record = fresh->paths().ByUid(uid)) {
       state_ = std::move(fresh);
       record_ = record;
     }
@@ -176,34 +176,34 @@ using HostCtl::Storage::ScsiPath;
 std::vector<std::unique_ptr<ScsiPath>> StorageInfoImpl::GetScsiPaths() {
   Sim::CheckFault("StorageInfo::GetScsiPaths");
   std::vector<std::unique_ptr<ScsiPath>> paths;
-  paths.reserve(state_->paths.records.size());
-  for (const Sim::PathRecord &record : state_->paths.records)
+  paths.reserve(state_->paths().records.size());
+  for (const Sim::PathRecord &record : state_->paths().records)
     paths.push_back(Sim::NewScsiPath(state_, record));
   return paths;
 }
 
 std::unique_ptr<ScsiPath> StorageInfoImpl::GetScsiPath(const std::string &name) {
   Sim::CheckFault("StorageInfo::GetScsiPath", name);
-  const Sim::PathRecord *record = state_->paths.ByName(name);
+  const Sim::PathRecord *record = state_->paths().ByName(name);
   return record ? Sim::NewScsiPath(state_, *record) : nullptr;
 }
 
 std::vector<std::string> StorageInfoImpl::GetLunPathAdapters(const std::string &deviceName) {
   Sim::CheckFault(*state_, "StorageInfo::GetLunPathAdapters", deviceName);
   // Paths record the device's canonical name; accept any of its names.
-  const Sim::DeviceRecord *device = state_->devices.Find(deviceName);
+  const Sim::DeviceRecord *device = state_->devices().Find(deviceName);
   std::vector<std::string> adapters;
   if (!device)
     return adapters;
-  for (size_t position : state_->paths.OfDevice(device->name))
-    adapters.push_back(state_->paths.records[position].adapterName);
+  for (size_t position : state_->paths().OfDevice(device->name))
+    adapters.push_back(state_->paths().records[position].adapterName);
   return adapters;
 }
 
 std::unique_ptr<ScsiPath> ScsiPathImpl::GetPath(const std::string &name) {
   Sim::CheckFault("ScsiPathImpl::GetPath", name);
   Sim::Snapshot state = Sim::Current().Read();
-  const Sim::PathRecord *record = state->paths.ByName(name);
+  const Sim::PathRecord *record = state->paths().ByName(name);
   return record ? Sim::NewScsiPath(state, *record) : nullptr;
 }
 

@@ -9,12 +9,12 @@ SystemInfoImpl::~SystemInfoImpl() = default;
 
 std::string SystemInfoImpl::GetHostName() {
   Sim::CheckFault("SystemInfo::GetHostName");
-  return state_->system.hostName;
+  return state_->system().hostName;
 }
 
 std::string SystemInfoImpl::GetBootDeviceName() {
   Sim::CheckFault("SystemInfo::GetBootDeviceName");
-  return state_->system.bootDevice;
+  return state_->system().bootDevice;
 }
 
 HardwareInfoImpl::HardwareInfoImpl() : state_(Sim::Current().Read()) {}
@@ -22,12 +22,12 @@ HardwareInfoImpl::~HardwareInfoImpl() = default;
 
 std::string HardwareInfoImpl::GetCpuModel() {
   Sim::CheckFault("HardwareInfo::GetCpuModel");
-  return state_->system.cpuModel;
+  return state_->system().cpuModel;
 }
 
 int HardwareInfoImpl::GetCpuCoreCount() {
   Sim::CheckFault("HardwareInfo::GetCpuCoreCount");
-  return static_cast<int>(state_->system.cpuCores);
+  return static_cast<int>(state_->system().cpuCores);
 }
 
 } // namespace OlkCtl::System

@@ -124,15 +124,15 @@ bool DeviceMatches(const ClaimRuleRecord &rule, const DeviceRecord &device) {
 } // namespace
 
 std::size_t ClaimPaths(State &state, const std::function<bool(const PathRecord &)> &select) {
-  const std::vector<ClaimRuleRecord> &rules = state.claimRules.mp.runtime; // sorted by rule ID
+  const std::vector<ClaimRuleRecord> &rules = state.claimRules().mp.runtime; // sorted by rule ID
   std::unordered_set<std::string> devices;
   std::size_t selected = 0;
-  for (PathRecord &path : state.paths.records) {
+  for (PathRecord &path : state.paths().records) {
     if (!select(path))
       continue;
     ++selected;
-    const DeviceRecord *device = path.deviceName.empty() ? nullptr : state.devices.Find(path.deviceName);
-    const AdapterRecord *adapter = state.adapters.Find(path.adapterName);
+    const DeviceRecord *device = path.deviceName.empty() ? nullptr : state.devices().Find(path.deviceName);
+    const AdapterRecord *adapter = state.adapters().Find(path.adapterName);
     path.plugin.clear();
     for (const ClaimRuleRecord &rule : rules) {
       if (PathMatches(rule, path, device, adapter)) {
@@ -146,12 +146,12 @@ std::size_t ClaimPaths(State &state, const std::function<bool(const PathRecord &
   // Only plug-in names changed, so the path indexes still hold. A masked path
   // gives its device nothing.
   for (const std::string &name : devices) {
-    DeviceRecord *device = state.devices.Find(name);
+    DeviceRecord *device = state.devices().Find(name);
     if (!device)
       continue;
     device->multipathPlugin.clear();
-    for (size_t position : state.paths.OfDevice(name)) {
-      const PathRecord &path = state.paths.records[position];
+    for (size_t position : state.paths().OfDevice(name)) {
+      const PathRecord &path = state.paths().records[position];
       if (path.IsClaimed() && path.plugin != "MASK_PATH") {
         device->multipathPlugin = path.plugin;
         break;
@@ -162,7 +162,7 @@ std::size_t ClaimPaths(State &state, const std::function<bool(const PathRecord &
 }
 
 std::size_t ClaimDeviceFilters(State &state, const std::function<bool(const DeviceRecord &)> &select) {
-  const ClaimRuleClassRecord &filterClass = state.claimRules.filter;
+  const ClaimRuleClassRecord &filterClass = state.claimRules().filter;
   // Only the plug-ins of the Filter class are claimed here; other filters a
   // device carries (I/O filters) stay where they are.
   std::unordered_set<std::string> filterPlugins(filterClass.plugins.begin(), filterClass.plugins.end());
@@ -170,7 +170,7 @@ std::size_t ClaimDeviceFilters(State &state, const std::function<bool(const Devi
     for (const ClaimRuleRecord &rule : *side)
       filterPlugins.insert(rule.plugin);
   std::size_t selected = 0;
-  for (DeviceRecord &device : state.devices.records) {
+  for (DeviceRecord &device : state.devices().records) {
     // A device without a PSA configuration has nowhere to attach filters.
     if (!device.psaConfig || !select(device))
       continue;

@@ -17,18 +17,20 @@ namespace OlkCtl::Sim {
 // the origin; LoadState adds it.
 Json ParseJson(std::string_view text);
 
-// Parses and validates a document. `origin` (a file name or "<memory>") starts
-// every error message: "<origin>: <place>: <problem>".
+// Parses and validates a whole document. `origin` (a file name or "<memory>")
+// starts every error message: "<origin>: <place>: <problem>".
 std::shared_ptr<State> LoadState(std::string_view text, const std::string &origin);
-// The same for a text the caller gives up: it is freed once parsed, before the
-// records are built, so that a large host does not hold both at once.
-std::shared_ptr<State> LoadState(std::string &&text, const std::string &origin);
+// The same, except that a family is read and validated when first used: now
+// only the syntax of the whole text and its top level are checked. Messages
+// are those of LoadState. The state keeps the text until it is destroyed.
+std::shared_ptr<State> OpenState(std::string text, const std::string &origin);
 // Validates an already parsed document (StateError without the origin).
 void StateFromTape(const Tape &document, State &state);
-void StateFromJson(const Json &document, State &state);
 
 Json StateToJson(const State &state);
-// The document as it is written to a file: indented, ending in a newline.
+// The document as it is written to a file: indented, ending in a newline. Reads
+// the families not read yet first, so a family that does not validate is never
+// written over (StateError).
 std::string SaveState(const State &state);
 
 } // namespace OlkCtl::Sim

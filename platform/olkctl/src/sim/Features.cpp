@@ -28,7 +28,7 @@ namespace OlkCtl::Sim {
 void FillFeatureList() {
   std::shared_ptr<const State> state = Current().Read();
   std::memset(g_switches, 0, sizeof g_switches);
-  for (const auto &[number, on] : state->system.featureSwitches)
+  for (const auto &[number, on] : state->system().featureSwitches)
     g_switches[number] = on ? 1 : 0;
 }
 

@@ -66,6 +66,12 @@ std::string ResolveHostPath(const std::string &hostOption) {
 
 void UseHostFile(const std::string &path) {
   auto store = std::make_shared<FileStore>(path);
+  store->Read()->LoadAll();
+  SetCurrent(std::move(store));
+}
+
+void OpenHostFile(const std::string &path) {
+  auto store = std::make_shared<FileStore>(path);
   store->Read();
   SetCurrent(std::move(store));
 }
@@ -94,7 +100,7 @@ bool CreateHostFile(const std::string &path, const std::string &profileName, boo
 }
 
 void CheckHostFile(const std::string &path) {
-  FileStore(path).Read();
+  FileStore(path).Read()->LoadAll();
 }
 
 std::string CurrentStateJson() {
@@ -106,15 +112,15 @@ void AddFault(const Fault &fault) {
     throw StateError("a fault needs an operation");
   if (fault.times < 0)
     throw StateError("a fault's times must not be negative");
-  Current().Modify([&](State &state) { state.faults.push_back(fault); });
+  Current().Modify([&](State &state) { state.faults().records.push_back(fault); });
 }
 
 std::vector<Fault> ListFaults() {
-  return Current().Read()->faults;
+  return Current().Read()->faults().records;
 }
 
 void ClearFaults() {
-  Current().Modify([](State &state) { state.faults.clear(); });
+  Current().Modify([](State &state) { state.faults().records.clear(); });
 }
 
 HostLockGuard::HostLockGuard(bool exclusive) : lock_(Current().Lock(exclusive)) {}

@@ -1,6 +1,7 @@
 #include "sim/Json.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <unordered_map>
 
@@ -52,7 +53,7 @@ public:
   using string_t = Json::string_t;
   using binary_t = Json::binary_t;
 
-  explicit TapeBuilder(std::size_t textSize) {
+  TapeBuilder(std::size_t textSize, std::string_view place) : place_(place) {
     // About one entry per 16 bytes of an indented host file, and half its
     // bytes in texts: enough that the vectors rarely grow (and double) at the end.
     tape.entries.reserve(textSize / 14 + 16);
@@ -202,7 +203,7 @@ private:
   }
   // The place of the object being read, as "devices[3].uids".
   std::string Place() const {
-    std::string place;
+    std::string place(place_);
     for (size_t i = 0; i + 1 < stack_.size(); ++i) {
       const Level &parent = stack_[i];
       if (tape.entries[parent.index].kind == Kind::Array) {
@@ -222,6 +223,7 @@ private:
     std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
   };
 
+  std::string_view place_; // of the tape's top level
   std::vector<Level> stack_;
   std::unordered_map<std::string, Tape::Span, NameHash, std::equal_to<>> keys_;
   // Per depth, the member names of the last object read there, in order.
@@ -433,15 +435,263 @@ private:
   std::string scratch_;
 };
 
+// Bytes that stand for themselves in a string: printable ASCII but the quote
+// and the backslash.
+struct PlainTable {
+  bool plain[256];
+  constexpr PlainTable() : plain() {
+    for (int c = 0x20; c < 0x80; ++c)
+      plain[c] = c != '"' && c != '\\';
+  }
+  constexpr bool operator[](unsigned char c) const { return plain[c]; }
+};
+constexpr PlainTable kPlain;
+
+// Eight bytes at once (SWAR): a host file is mostly indentation and plain text.
+uint64_t Load8(const char *at) {
+  uint64_t v;
+  std::memcpy(&v, at, 8);
+  return v;
+}
+constexpr uint64_t kOnes = 0x0101010101010101ULL;
+constexpr uint64_t kHighs = 0x8080808080808080ULL;
+constexpr uint64_t kEightBlanks = kOnes * ' ';
+// Non-zero when a byte of v is below n (n <= 128); exact when none is.
+constexpr uint64_t HasBelow(uint64_t v, uint8_t n) {
+  return (v - kOnes * n) & ~v & kHighs;
+}
+constexpr uint64_t HasByte(uint64_t v, uint8_t b) {
+  return HasBelow(v ^ (kOnes * b), 1);
+}
+// The high bit of each byte of v that is not plain string text (see kPlain);
+// only the lowest is exact.
+constexpr uint64_t Special(uint64_t v) {
+  return HasByte(v, '"') | HasByte(v, '\\') | HasBelow(v, 0x20) | (v & kHighs);
+}
+// The position in memory of the first byte flagged in a non-zero mask.
+int FirstByte(uint64_t mask) {
+  static_assert(std::endian::native == std::endian::little, "bytes are counted from the low end");
+  return std::countr_zero(mask) / 8;
+}
+
+// Checks the plain JSON of a host file without building anything: the first
+// step of loading, which must see the whole document but converts none of it.
+// A host file is mostly indentation and ASCII text, so each of those is one
+// short loop. Anything it does not know (escapes in member names, \u, other
+// bytes, deep nesting) and every error make it give up.
+class Scanner {
+public:
+  explicit Scanner(std::string_view text)
+      : at_(text.data()), begin_(text.data()), end_(text.data() + text.size()) {}
+
+  bool Read(std::vector<TopMember> &members) {
+    SkipBlanks();
+    if (at_ == end_ || *at_ != '{')
+      return false;
+    ++at_;
+    SkipBlanks();
+    if (at_ < end_ && *at_ == '}') {
+      ++at_;
+      return AtEnd();
+    }
+    for (;;) {
+      const char *name = at_ + 1;
+      if (at_ == end_ || *at_ != '"' || !String(false))
+        return false;
+      std::string_view key(name, static_cast<std::size_t>(at_ - 1 - name));
+      SkipBlanks();
+      if (at_ == end_ || *at_ != ':')
+        return false;
+      ++at_;
+      SkipBlanks();
+      const std::size_t begin = static_cast<std::size_t>(at_ - begin_);
+      if (!Value(1))
+        return false;
+      members.push_back(TopMember{key, begin, static_cast<std::size_t>(at_ - begin_)});
+      SkipBlanks();
+      if (at_ == end_)
+        return false;
+      if (*at_ == '}') {
+        ++at_;
+        return AtEnd();
+      }
+      if (*at_ != ',')
+        return false;
+      ++at_;
+      SkipBlanks();
+    }
+  }
+
+private:
+  static constexpr int kMaxDepth = 256;
+
+  bool AtEnd() {
+    SkipBlanks();
+    return at_ == end_;
+  }
+  // Indentation comes in runs of blanks, eight at a time.
+  void SkipBlanks() {
+    for (;;) {
+      if (end_ - at_ >= 8) {
+        const uint64_t other = Load8(at_) ^ kEightBlanks;
+        if (other == 0) {
+          at_ += 8;
+          continue;
+        }
+        at_ += FirstByte(other);
+      }
+      if (at_ == end_ || (*at_ != ' ' && *at_ != '\n' && *at_ != '\r' && *at_ != '\t'))
+        return;
+      ++at_;
+    }
+  }
+  bool Literal(std::string_view word) {
+    if (static_cast<std::size_t>(end_ - at_) < word.size() || std::string_view(at_, word.size()) != word)
+      return false;
+    at_ += word.size();
+    return true;
+  }
+  bool Value(int depth) {
+    if (at_ == end_)
+      return false;
+    switch (*at_) {
+    case '{':
+    case '[':
+      return Container(depth);
+    case '"':
+      return String(true);
+    case 't':
+      return Literal("true");
+    case 'f':
+      return Literal("false");
+    case 'n':
+      return Literal("null");
+    default:
+      return Number();
+    }
+  }
+  bool Container(int depth) {
+    if (depth >= kMaxDepth)
+      return false;
+    const char close = *at_ == '{' ? '}' : ']';
+    const bool object = close == '}';
+    ++at_;
+    SkipBlanks();
+    if (at_ < end_ && *at_ == close) {
+      ++at_;
+      return true;
+    }
+    for (;;) {
+      if (object) {
+        if (at_ == end_ || *at_ != '"' || !String(true))
+          return false;
+        SkipBlanks();
+        if (at_ == end_ || *at_ != ':')
+          return false;
+        ++at_;
+        SkipBlanks();
+      }
+      if (!Value(depth + 1))
+        return false;
+      SkipBlanks();
+      if (at_ == end_)
+        return false;
+      if (*at_ == close) {
+        ++at_;
+        return true;
+      }
+      if (*at_ != ',')
+        return false;
+      ++at_;
+      SkipBlanks();
+    }
+  }
+  // A string at `at_` (its opening quote), with the short escapes when
+  // `escapes` is true.
+  bool String(bool escapes) {
+    ++at_;
+    for (;;) {
+      if (end_ - at_ >= 8) {
+        const uint64_t special = Special(Load8(at_));
+        if (special == 0) {
+          at_ += 8;
+          continue;
+        }
+        at_ += FirstByte(special);
+      } else {
+        while (at_ < end_ && kPlain[static_cast<unsigned char>(*at_)])
+          ++at_;
+      }
+      if (at_ == end_)
+        return false;
+      if (*at_ == '"') {
+        ++at_;
+        return true;
+      }
+      if (*at_ != '\\' || !escapes || end_ - at_ < 2)
+        return false;
+      switch (at_[1]) {
+      case '"':
+      case '\\':
+      case '/':
+      case 'b':
+      case 'f':
+      case 'n':
+      case 'r':
+      case 't':
+        at_ += 2;
+        break;
+      default: // \u and anything else
+        return false;
+      }
+    }
+  }
+  bool Digits() {
+    const char *start = at_;
+    while (at_ < end_ && *at_ >= '0' && *at_ <= '9')
+      ++at_;
+    return at_ != start;
+  }
+  bool Number() {
+    if (*at_ == '-')
+      ++at_;
+    const char *digits = at_;
+    if (!Digits() || (*digits == '0' && at_ - digits > 1))
+      return false;
+    if (at_ < end_ && *at_ == '.') {
+      ++at_;
+      if (!Digits())
+        return false;
+    }
+    if (at_ < end_ && (*at_ == 'e' || *at_ == 'E')) {
+      ++at_;
+      if (at_ < end_ && (*at_ == '+' || *at_ == '-'))
+        ++at_;
+      if (!Digits())
+        return false;
+    }
+    return true;
+  }
+
+  const char *at_;
+  const char *begin_;
+  const char *end_;
+};
+
 } // namespace
 
-Tape ParseTape(std::string_view text) {
+bool ScanTopLevel(std::string_view text, std::vector<TopMember> &members) {
+  members.clear();
+  return Scanner(text).Read(members);
+}
+
+Tape ParseTape(std::string_view text, std::string_view place) {
   {
-    TapeBuilder builder(text.size());
+    TapeBuilder builder(text.size(), place);
     if (FastReader(text, builder).Read())
       return std::move(builder.tape);
   }
-  TapeBuilder builder(text.size());
+  TapeBuilder builder(text.size(), place);
   if (!Json::sax_parse(text, &builder, Json::input_format_t::json, true))
     throw StateError(builder.error);
   return std::move(builder.tape);
@@ -468,7 +718,7 @@ TapeValue TapeValue::operator[](std::size_t i) const {
 
 std::string Node::Place() const {
   if (!parent_)
-    return {};
+    return std::string(rootPlace_);
   std::string place = parent_->Place();
   if (parent_->Entry().kind == Kind::Array)
     return place + "[" + std::to_string(element_) + "]";

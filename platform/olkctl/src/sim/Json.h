@@ -53,7 +53,24 @@ public:
 
 // Strict JSON into a tape: a syntax error fails with "line L, column C: ..."
 // and a member given twice in one object fails with its place (StateError).
-Tape ParseTape(std::string_view text);
+// `place` names the text's value in a larger document ("devices"), so that
+// places read as they would in the whole document.
+Tape ParseTape(std::string_view text, std::string_view place = {});
+
+// A member of a document's top-level object: its name and the byte range of
+// its value in the document's text.
+struct TopMember {
+  std::string_view name;
+  std::size_t begin;
+  std::size_t end;
+};
+
+// Checks that `text` is a JSON object of the plain shape host files have
+// (ASCII text and member names without escapes) without building anything, and
+// lists its members in document order. Returns false when the text is not
+// such an object or not valid JSON at all: ParseTape then decides, and gives
+// the message.
+bool ScanTopLevel(std::string_view text, std::vector<TopMember> &members);
 
 // A value of a tape, with the part of nlohmann's interface the family
 // mappings use to look at a value before reading it.
@@ -109,8 +126,9 @@ private:
 // outlive the node it came from.
 class Node {
 public:
-  // The document's top level.
-  explicit Node(const Tape &tape) : tape_(&tape), index_(0) {}
+  // The document's top level, or the value at `place` when the tape holds a
+  // part of a larger document.
+  explicit Node(const Tape &tape, std::string_view place = {}) : tape_(&tape), index_(0), rootPlace_(place) {}
 
   TapeValue Value() const { return TapeValue(*tape_, index_); }
   std::string Place() const;
@@ -146,6 +164,7 @@ private:
   const Tape *tape_;
   uint32_t index_;
   const Node *parent_ = nullptr; // null at the top level
+  std::string_view rootPlace_;   // the top level's place, when it has one
   Tape::Span key_{0, 0};         // the member name that leads here, when the parent is an object
   uint32_t element_ = 0;         // the element number that leads here, when the parent is an array
   mutable uint32_t cursorMember_ = 0;

@@ -9,11 +9,17 @@
 namespace OlkCtl::Sim {
 
 void State::Reindex() {
-  system.Reindex();
-  adapters.Reindex();
-  devices.Reindex();
-  paths.Reindex();
-  claimRules.Reindex();
+#define OLKCTL_SIM_REINDEX(Type, id)                                                                         \
+  if (id##_.Loaded())                                                                                        \
+    id##_.Get(#id).Reindex();
+  OLKCTL_SIM_FAMILIES(OLKCTL_SIM_REINDEX)
+#undef OLKCTL_SIM_REINDEX
+}
+
+void State::LoadAll() const {
+#define OLKCTL_SIM_LOAD(Type, id) id##_.Get(#id);
+  OLKCTL_SIM_FAMILIES(OLKCTL_SIM_LOAD)
+#undef OLKCTL_SIM_LOAD
 }
 
 namespace {
@@ -114,27 +120,6 @@ private:
   std::vector<Level> stack_;
 };
 
-Mapping<Fault> FaultMapping() {
-  return Mapping<Fault>()
-      .Member("operation", &Fault::operation)
-      .Member("target", &Fault::target)
-      .Member("message", &Fault::message)
-      .Member("times", &Fault::times);
-}
-
-std::vector<Fault> LoadFaults(const Node &node) {
-  std::vector<Fault> faults = FaultMapping().LoadList(node);
-  size_t i = 0;
-  node.Each([&](const Node &element) {
-    const Fault &fault = faults[i++];
-    if (fault.operation.empty())
-      element.Field("operation").Fail("must not be empty");
-    if (fault.times < 0)
-      element.Field("times").Fail("must not be negative");
-  });
-  return faults;
-}
-
 } // namespace
 
 Json ParseJson(std::string_view text) {
@@ -144,41 +129,8 @@ Json ParseJson(std::string_view text) {
   return std::move(builder.root);
 }
 
-void StateFromTape(const Tape &document, State &state) {
-  Node root(document);
-  if (!root.Value().is_object())
-    root.Fail("expected an object");
-  Node version = root.Field("schemaVersion");
-  if (version.AsInt() > kSchemaVersion)
-    version.Fail("the file was written by a newer version (schema version " +
-                 std::to_string(version.AsInt()) + "; this version reads up to " +
-                 std::to_string(kSchemaVersion) + ")");
-  if (version.AsInt() < 1)
-    version.Fail("unsupported schema version " + std::to_string(version.AsInt()));
-
-  // Absent families mean an empty one.
-  if (root.Has("system"))
-    LoadFamily(root.Field("system"), state.system);
-  if (root.Has("faults"))
-    state.faults = LoadFaults(root.Field("faults"));
-  if (root.Has("adapters"))
-    LoadFamily(root.Field("adapters"), state.adapters);
-  if (root.Has("devices"))
-    LoadFamily(root.Field("devices"), state.devices);
-  if (root.Has("paths"))
-    LoadFamily(root.Field("paths"), state.paths);
-  if (root.Has("claimRules"))
-    LoadFamily(root.Field("claimRules"), state.claimRules);
-  root.Done();
-  state.schemaVersion = kSchemaVersion;
-  state.Reindex();
-}
-
-void StateFromJson(const Json &document, State &state) {
-  StateFromTape(ParseTape(document.dump()), state);
-}
-
 namespace {
+
 // Messages quote values and member names from the document; a line break in
 // one must not break the message's single line.
 std::string OneLine(const std::string &message) {
@@ -193,52 +145,153 @@ std::string OneLine(const std::string &message) {
   }
   return line;
 }
-} // namespace
 
-namespace {
-
-// Runs `read` on a fresh state; every error starts with the origin.
-template <class Read> std::shared_ptr<State> LoadWith(const std::string &origin, const Read &read) {
-  auto state = std::make_shared<State>();
+// Runs `read`; every error starts with the origin.
+template <class Read> void WithOrigin(const std::string &origin, const Read &read) {
   try {
-    read(*state);
+    read();
   } catch (const StateError &e) {
     throw StateError(OneLine(origin + ": " + e.what()));
   } catch (const nlohmann::json::exception &e) {
     // A family mapping that reached past Node's checks.
     throw StateError(OneLine(origin + ": " + e.what()));
   }
-  return state;
 }
+
+void CheckSchemaVersion(const Node &version) {
+  if (version.AsInt() > kSchemaVersion)
+    version.Fail("the file was written by a newer version (schema version " +
+                 std::to_string(version.AsInt()) + "; this version reads up to " +
+                 std::to_string(kSchemaVersion) + ")");
+  if (version.AsInt() < 1)
+    version.Fail("unsupported schema version " + std::to_string(version.AsInt()));
+}
+
+// The top level of a document the scanner has read: its version now, each
+// family from its part of the text when first used. False when the top level
+// holds anything else (a member twice, an unknown or missing one): the full
+// reader then words the error as always.
+bool OpenTopLevel(const std::shared_ptr<const SourceDocument> &document,
+                  const std::vector<TopMember> &members, State &state) {
+  const TopMember *version = nullptr;
+  for (size_t i = 0; i < members.size(); ++i) {
+    const TopMember &member = members[i];
+    for (size_t j = 0; j < i; ++j)
+      if (members[j].name == member.name)
+        return false;
+    if (member.name == "schemaVersion") {
+      version = &member;
+      continue;
+    }
+#define OLKCTL_SIM_SOURCE(Type, id)                                                                          \
+  if (member.name == #id) {                                                                                  \
+    state.id##Slot().SetSource(document, member.begin, member.end);                                          \
+    continue;                                                                                                \
+  }
+    OLKCTL_SIM_FAMILIES(OLKCTL_SIM_SOURCE)
+#undef OLKCTL_SIM_SOURCE
+    return false;
+  }
+  if (!version)
+    return false;
+  const Tape tape =
+      ParseTape(std::string_view(document->text).substr(version->begin, version->end - version->begin),
+                "schemaVersion");
+  CheckSchemaVersion(Node(tape, "schemaVersion"));
+  state.schemaVersion = kSchemaVersion;
+  return true;
+}
+
+std::atomic<void (*)(const StateError &)> g_onBadFamily{nullptr};
 
 } // namespace
 
-std::shared_ptr<State> LoadState(std::string_view text, const std::string &origin) {
-  return LoadWith(origin, [&](State &state) { StateFromTape(ParseTape(text), state); });
+void OnBadHostFamily(void (*handler)(const StateError &error)) {
+  g_onBadFamily.store(handler);
 }
 
-std::shared_ptr<State> LoadState(std::string &&text, const std::string &origin) {
-  return LoadWith(origin, [&](State &state) {
-    const Tape tape = ParseTape(text);
-    // The records are built from the tape alone; the text's memory can hold them.
-    std::string().swap(text);
-    StateFromTape(tape, state);
-  });
+template <class F> void LazyFamily<F>::Load(const char *name) const {
+  F value;
+  if (source_) {
+    try {
+      WithOrigin(source_->origin, [&] {
+        const Tape tape = ParseTape(std::string_view(source_->text).substr(begin_, end_ - begin_), name);
+        LoadFamily(Node(tape, name), value);
+      });
+    } catch (const StateError &partError) {
+      // The whole document read at once words the error as a full load does:
+      // its first problem, which need not be in this family.
+      StateError error = partError;
+      try {
+        LoadState(source_->text, source_->origin);
+      } catch (const StateError &wholeError) {
+        error = wholeError;
+      }
+      if (auto *handler = g_onBadFamily.load())
+        handler(error);
+      throw error;
+    }
+  }
+  value.Reindex();
+  value_ = std::move(value);
+  loaded_.store(true, std::memory_order_release);
+}
+
+#define OLKCTL_SIM_INSTANTIATE(Type, id) template void LazyFamily<Type>::Load(const char *) const;
+OLKCTL_SIM_FAMILIES(OLKCTL_SIM_INSTANTIATE)
+#undef OLKCTL_SIM_INSTANTIATE
+
+void StateFromTape(const Tape &document, State &state) {
+  Node root(document);
+  if (!root.Value().is_object())
+    root.Fail("expected an object");
+  CheckSchemaVersion(root.Field("schemaVersion"));
+
+  // Absent families mean an empty one.
+#define OLKCTL_SIM_EAGER(Type, id)                                                                           \
+  {                                                                                                          \
+    Type family;                                                                                             \
+    if (root.Has(#id))                                                                                       \
+      LoadFamily(root.Field(#id), family);                                                                   \
+    family.Reindex();                                                                                        \
+    state.id##Slot().Set(std::move(family));                                                                 \
+  }
+  OLKCTL_SIM_FAMILIES(OLKCTL_SIM_EAGER)
+#undef OLKCTL_SIM_EAGER
+  root.Done();
+  state.schemaVersion = kSchemaVersion;
+}
+
+std::shared_ptr<State> LoadState(std::string_view text, const std::string &origin) {
+  auto state = std::make_shared<State>();
+  WithOrigin(origin, [&] { StateFromTape(ParseTape(text), *state); });
+  return state;
+}
+
+std::shared_ptr<State> OpenState(std::string text, const std::string &origin) {
+  auto document = std::make_shared<SourceDocument>(SourceDocument{std::move(text), origin});
+  std::vector<TopMember> members;
+  // What the scanner does not read, the full reader decides on, and words
+  // the error as always.
+  if (!ScanTopLevel(document->text, members))
+    return LoadState(document->text, origin);
+  auto state = std::make_shared<State>();
+  bool plain = false;
+  WithOrigin(origin, [&] { plain = OpenTopLevel(document, members, *state); });
+  return plain ? state : LoadState(document->text, origin);
 }
 
 Json StateToJson(const State &state) {
   Json document = Json::object();
   document["schemaVersion"] = kSchemaVersion;
-  document["system"] = SaveFamily(state.system);
-  document["faults"] = FaultMapping().SaveList(state.faults);
-  document["adapters"] = SaveFamily(state.adapters);
-  document["devices"] = SaveFamily(state.devices);
-  document["paths"] = SaveFamily(state.paths);
-  document["claimRules"] = SaveFamily(state.claimRules);
+#define OLKCTL_SIM_SAVE(Type, id) document[#id] = SaveFamily(state.id());
+  OLKCTL_SIM_FAMILIES(OLKCTL_SIM_SAVE)
+#undef OLKCTL_SIM_SAVE
   return document;
 }
 
 std::string SaveState(const State &state) {
+  state.LoadAll();
   // A command may have stored text that is not UTF-8 (a name typed with a
   // stray byte); it is written with U+FFFD in place rather than failing the
   // change.

@@ -1,36 +1,122 @@
 // The simulated host's state: one record set per family. A family's records,
 // JSON mapping and indexes live in family/<Family>.{h,cpp}; its operations live
-// in ../api/<Family>*.cpp.
+// in ../api/<Family>*.cpp; OLKCTL_SIM_FAMILIES below lists it once.
 #pragma once
 
 #include "family/Adapters.h"
 #include "family/ClaimRules.h"
 #include "family/Devices.h"
+#include "family/Faults.h"
 #include "family/Paths.h"
 #include "family/System.h"
 
 #include <olkctl/sim/HostControl.h>
 
+#include <atomic>
+#include <cstddef>
+#include <memory>
+#include <mutex>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace OlkCtl::Sim {
 
 // Raised whenever the document's shape changes incompatibly.
 constexpr int kSchemaVersion = 1;
 
-struct State {
-  int schemaVersion = kSchemaVersion;
-  SystemFamily system;        // host name, boot device, feature switches, advanced options
-  std::vector<Fault> faults;  // injected failures
-  AdapterFamily adapters;
-  DeviceFamily devices;
-  PathFamily paths;
-  ClaimRuleFamily claimRules;
+// Every family of a host, in the order a document is written: X(type, name).
+// `name` is the document member and the State accessor. A family type has a
+// Reindex() and, declared beside it, LoadFamily(const Node &, Type &) and
+// SaveFamily(const Type &).
+#define OLKCTL_SIM_FAMILIES(X)                                                                               \
+  X(SystemFamily, system)                                                                                    \
+  X(FaultFamily, faults)                                                                                     \
+  X(AdapterFamily, adapters)                                                                                 \
+  X(DeviceFamily, devices)                                                                                   \
+  X(PathFamily, paths)                                                                                       \
+  X(ClaimRuleFamily, claimRules)
 
-  // Rebuilds every family's look-up indexes; called after loading and after
+// A host document's text, kept while some family of it has not been read.
+struct SourceDocument {
+  std::string text;
+  std::string origin; // starts every error message
+};
+
+// A family that is read from its part of the document when first used, so
+// that a command pays only for the families it touches. Safe to use from
+// several threads; a part that does not validate throws StateError at every
+// use, and a state with such a family is never saved.
+template <class F> class LazyFamily {
+public:
+  LazyFamily() = default;
+  LazyFamily(const LazyFamily &other) : source_(other.source_), begin_(other.begin_), end_(other.end_) {
+    if (other.loaded_.load(std::memory_order_acquire))
+      Set(other.value_);
+  }
+  LazyFamily &operator=(const LazyFamily &) = delete;
+
+  // Reads the family from text[begin, end) of `source` when first used.
+  void SetSource(std::shared_ptr<const SourceDocument> source, std::size_t begin, std::size_t end) {
+    source_ = std::move(source);
+    begin_ = begin;
+    end_ = end;
+  }
+  void Set(F value) {
+    value_ = std::move(value);
+    std::call_once(once_, [] {});
+    loaded_.store(true, std::memory_order_release);
+  }
+  const F &Get(const char *name) const {
+    std::call_once(once_, [&] { Load(name); });
+    return value_;
+  }
+  F &Get(const char *name) {
+    std::as_const(*this).Get(name);
+    return value_;
+  }
+  bool Loaded() const { return loaded_.load(std::memory_order_acquire); }
+
+private:
+  // Defined in State.cpp for every family of the table.
+  void Load(const char *name) const;
+
+  mutable std::once_flag once_;
+  mutable std::atomic<bool> loaded_{false};
+  mutable F value_;
+  mutable std::shared_ptr<const SourceDocument> source_; // none: the family is empty
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+};
+
+class State {
+public:
+  int schemaVersion = kSchemaVersion;
+
+#define OLKCTL_SIM_ACCESSOR(Type, id)                                                                        \
+  const Type &id() const {                                                                                   \
+    return id##_.Get(#id);                                                                                   \
+  }                                                                                                          \
+  Type &id() {                                                                                               \
+    return id##_.Get(#id);                                                                                   \
+  }                                                                                                          \
+  LazyFamily<Type> &id##Slot() {                                                                             \
+    return id##_;                                                                                            \
+  }
+  OLKCTL_SIM_FAMILIES(OLKCTL_SIM_ACCESSOR)
+#undef OLKCTL_SIM_ACCESSOR
+
+  // Reads every family not read yet: the whole document is validated. Throws
+  // StateError for the first one that does not validate.
+  void LoadAll() const;
+
+  // Rebuilds the look-up indexes of the families read so far; called after
   // every change.
   void Reindex();
+
+private:
+#define OLKCTL_SIM_MEMBER(Type, id) LazyFamily<Type> id##_;
+  OLKCTL_SIM_FAMILIES(OLKCTL_SIM_MEMBER)
+#undef OLKCTL_SIM_MEMBER
 };
 
 } // namespace OlkCtl::Sim

@@ -330,7 +330,7 @@ std::shared_ptr<const State> FileStore::LoadLocked() {
     return cached_;
   if (!S_ISREG(st.st_mode))
     throw StateError(path_ + ": not a regular file");
-  std::shared_ptr<const State> state = LoadState(ReadAll(fd.Get(), path_, st.st_size), path_);
+  std::shared_ptr<const State> state = OpenState(ReadAll(fd.Get(), path_, st.st_size), path_);
   Cache(state, fd.Release(), st);
   return state;
 }
@@ -414,7 +414,7 @@ void CheckFault(std::string_view operation, std::string_view target) {
   Store &store = Current();
   std::shared_ptr<const State> state = store.Read();
   const Fault *hit = nullptr;
-  for (const Fault &fault : state->faults)
+  for (const Fault &fault : state->faults().records)
     if (Matches(fault, operation, target)) {
       hit = &fault;
       break;
@@ -426,12 +426,12 @@ void CheckFault(std::string_view operation, std::string_view target) {
   // Count down in the newest state: another process may have used it up.
   std::optional<std::string> message;
   store.Modify([&](State &newest) {
-    for (auto it = newest.faults.begin(); it != newest.faults.end(); ++it) {
+    for (auto it = newest.faults().records.begin(); it != newest.faults().records.end(); ++it) {
       if (!Matches(*it, operation, target))
         continue;
       message = it->message;
       if (it->times == 1)
-        newest.faults.erase(it);
+        newest.faults().records.erase(it);
       else if (it->times > 1)
         --it->times;
       return;

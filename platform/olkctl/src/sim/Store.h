@@ -47,7 +47,7 @@ void CheckFault(std::string_view operation, std::string_view target = {});
 // check, which spares a store read (for a file host a lock and a stat) per
 // call. When it holds one, the newest state decides and counts down.
 inline void CheckFault(const State &snapshot, std::string_view operation, std::string_view target = {}) {
-  if (!snapshot.faults.empty())
+  if (!snapshot.faults().records.empty())
     CheckFault(operation, target);
 }
 

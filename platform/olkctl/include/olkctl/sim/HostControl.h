@@ -27,6 +27,14 @@ std::string HostPathFor(const std::string &hostOption);
 
 // Makes the file the current host after loading and validating it (StateError).
 void UseHostFile(const std::string &path);
+// The same, but only the file's syntax and top level are checked now; each
+// family (adapters, devices, ...) is read and validated when first used, so a
+// command pays for the families it touches. A family that does not validate
+// throws StateError at its first use and is never written over.
+void OpenHostFile(const std::string &path);
+// Called with that error before it is thrown, so that a tool can end as it
+// does for a host that fails at start-up (nullptr: nothing is called).
+void OnBadHostFamily(void (*handler)(const StateError &error));
 // Makes an in-memory host the current one; no file is read or written.
 void UseHostFromJson(const std::string &jsonText);
 void UseHostFromProfile(const std::string &profileName);
