@@ -93,7 +93,7 @@ Frame::InputSpecPtr AdapterList::GetInputSpecInternal() {
   auto spec = InputSpec::New();
   spec->AddExample("", "List all the Storage Host Bus Adapters on the system.");
   spec->AddExample("-a adapter1", "Show the details associated with adapter 'adapter1'.");
-  Frame::AddParam(spec, "adapter", "a", ParameterType::String, false,
+  Frame::AddParam(spec, "adapter", "a", ParameterType::String, Frame::Optional,
                   "Name of the adapter for which to fetch details.");
   return spec;
 }
@@ -151,7 +151,7 @@ Frame::InputSpecPtr AdapterDetailedList::GetInputSpecInternal() {
   auto spec = InputSpec::New();
   spec->AddExample("", "Detailed listing of all HBAs registered with PSA.");
   spec->AddExample("-a adapter1", "Show the details associated with adapter. 'adapter1'.");
-  Frame::AddParam(spec, "adapter", "a", ParameterType::String, false,
+  Frame::AddParam(spec, "adapter", "a", ParameterType::String, Frame::Optional,
                   "To fetch the specified adapter details.");
   return spec;
 }
@@ -209,7 +209,7 @@ AdapterCapabilities::AdapterCapabilities() {
 
 Frame::InputSpecPtr AdapterCapabilities::GetInputSpecInternal() {
   auto spec = InputSpec::New();
-  Frame::AddParam(spec, "adapter", "a", ParameterType::String, false,
+  Frame::AddParam(spec, "adapter", "a", ParameterType::String, Frame::Optional,
                   "Limit the capabilities output to one adapter");
   return spec;
 }
@@ -272,7 +272,7 @@ AdapterStats::AdapterStats() {
 
 Frame::InputSpecPtr AdapterStats::GetInputSpecInternal() {
   auto spec = InputSpec::New();
-  Frame::AddParam(spec, "adapter", "a", ParameterType::String, false,
+  Frame::AddParam(spec, "adapter", "a", ParameterType::String, Frame::Optional,
                   "Limit the stats output to one adapter");
   return spec;
 }
@@ -332,7 +332,7 @@ Frame::InputSpecPtr AdapterDeviceList::GetInputSpecInternal() {
   spec->AddExample("-A adapter1", "Show the devices associated with adapter 'adapter1'.");
   spec->AddExample("-A adapter1 -A adapter2",
                    "Show the devies associated with adapter 'adapter1' and adapter 'adapter2'.");
-  Frame::AddParam(spec, "adapter", "A", ParameterType::StringList, false,
+  Frame::AddParam(spec, "adapter", "A", ParameterType::StringList, Frame::Optional,
                   "Limit the output to one or more adapter(s).");
   return spec;
 }
@@ -398,24 +398,24 @@ AdapterRescan::AdapterRescan() {
 Frame::InputSpecPtr AdapterRescan::GetInputSpecInternal() {
   auto spec = InputSpec::New();
   Frame::AddParam(
-      spec, "adapter", "A", ParameterType::String, false,
+      spec, "adapter", "A", ParameterType::String, Frame::Optional,
       "Select the adapter to use when rescanning SCSI adapters. This must be a SCSI HBA name as shown "
       "in the adapter list command. This cannot be used with the --all option");
   Frame::AddParam(
-      spec, "type", "t", ParameterType::String, false,
+      spec, "type", "t", ParameterType::String, Frame::Optional,
       "Specify the type of rescan to perform. Available types are %FULLENUM%",
       Frame::StringEnum({{"add", "Perform rescan and only add new devices if any."},
                          {"delete", "Perform rescan and only delete DEAD devices."},
                          {"update", "Rescan existing paths only and update path states."},
                          {"all", "Perform rescan and do all opertaions (this is the default action.)"}}));
-  Frame::AddParam(spec, "all", "a", ParameterType::Flag, false,
+  Frame::AddParam(spec, "all", "a", ParameterType::Flag, Frame::Optional,
                   "Indicate the rescan should rescan all adapters instead of a specific one.");
   Frame::AddParam(
-      spec, "skip-claim", "S", ParameterType::Flag, false,
+      spec, "skip-claim", "S", ParameterType::Flag, Frame::Optional,
       "By default after an add operation a claiming session is run to find new devices and have them "
       "be claimed by the appropriate Multipath Plugin. Passing this flag will skip that claiming "
       "session.");
-  Frame::AddParam(spec, "skip-fs-scan", "F", ParameterType::Flag, false,
+  Frame::AddParam(spec, "skip-fs-scan", "F", ParameterType::Flag, Frame::Optional,
                   "This option is deprecated as no filesystem scan is performed by default");
   return spec;
 }

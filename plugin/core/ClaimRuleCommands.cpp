@@ -338,7 +338,7 @@ ClaimRuleAdd::ClaimRuleAdd() {
 Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   Frame::AddParam(
-      spec, "type", "t", ParameterType::String, false,
+      spec, "type", "t", ParameterType::String, Frame::Optional,
       "Indicate which type of matching used for claim/unclaim or claimrule. Valid values are: %ENUM%",
       Frame::StringEnum(
           {{"vendor",
@@ -354,55 +354,55 @@ Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
                       "--claimrule-class=Filter or HWAC"},
            {"target", "Match claimrule based on SCSI target identifier. Requires --transport fc or iscsi and "
                       "--wwnn,--wwpn for fc, or --iqn for iscsi."}}));
-  AddRuleId(spec, false);
-  Frame::AddParam(spec, "autoassign", "u", ParameterType::Flag, false,
+  AddRuleId(spec, Frame::Optional);
+  Frame::AddParam(spec, "autoassign", "u", ParameterType::Flag, Frame::Optional,
                   "The system will auto assign a rule id.");
   AddClaimRuleClassParam(spec, false, true);
   AddClaimParams(spec);
-  Frame::AddParam(spec, "force", "f", ParameterType::Flag, false,
+  Frame::AddParam(spec, "force", "f", ParameterType::Flag, Frame::Optional,
                   "Force claim rules to ignore validity checks and install the rule anyway.");
-  Frame::AddParam(spec, "force-reserved", "", ParameterType::Flag, false,
+  Frame::AddParam(spec, "force-reserved", "", ParameterType::Flag, Frame::Optional,
                   "Override protection of reserved rule id ranges.");
   Frame::AddParam(
-      spec, "boot", "b", ParameterType::Flag, false,
+      spec, "boot", "b", ParameterType::Flag, Frame::Optional,
       "This is a system default rule added at boot time. Do not modify Config-store or add to host "
       "profile.");
-  Frame::AddParam(spec, "extended-xcopy-support", "e", ParameterType::Flag, false,
+  Frame::AddParam(spec, "extended-xcopy-support", "e", ParameterType::Flag, Frame::Optional,
                   "Enable extended xcopy on array.");
-  Frame::AddParam(spec, "xcopy-use-array-values", "a", ParameterType::Flag, false,
+  Frame::AddParam(spec, "xcopy-use-array-values", "a", ParameterType::Flag, Frame::Optional,
                   "Use array reported values for XCOPY commands.");
-  Frame::AddParam(spec, "xcopy-use-multi-segs", "s", ParameterType::Flag, false,
+  Frame::AddParam(spec, "xcopy-use-multi-segs", "s", ParameterType::Flag, Frame::Optional,
                   "Use multiple segments for XCOPY commandsThis option only takes effect when "
                   "--xcopy-use-array-values is specified.");
   Frame::AddParam(
-      spec, "xcopy-max-transfer-size", "m", ParameterType::Integer, false,
+      spec, "xcopy-max-transfer-size", "m", ParameterType::Integer, Frame::Optional,
       "Maximum transfer size in MB to use for XCOPY commands if admin wants to use a transfer size "
       "different than array reported. This option only takes effect when --xcopy-use-array-values is "
       "specified. This option is deprecated. Use --xcopy-max-transfer-size-kib  instead");
   Frame::AddParam(
-      spec, "xcopy-max-transfer-size-kib", "k", ParameterType::Integer, false,
+      spec, "xcopy-max-transfer-size-kib", "k", ParameterType::Integer, Frame::Optional,
       "Maximum transfer size in KiB to use for XCOPY commands if admin wants to use a transfer size "
       "different than array reported. This option only takes effect when --xcopy-use-array-values is "
       "specified. This option takes precedence over --xcopy-max-transfer-size option");
   Frame::AddParam(
-      spec, "nvme-controller-model", "", ParameterType::String, false,
+      spec, "nvme-controller-model", "", ParameterType::String, Frame::Optional,
       "NVMe controller model for the device. This option is specific to NVMe devices. Value can be "
       "partial string as prefix ending with wildcard '*' e.g. abcd*. If this option is specified then "
       "--vendor/--model and --pci-vendor-id/--pci-sub-vendor-id should not be specified. This option is "
       "applicable for claimrule class 'MP'.");
   Frame::AddParam(
-      spec, "pci-vendor-id", "", ParameterType::String, false,
+      spec, "pci-vendor-id", "", ParameterType::String, Frame::Optional,
       "PCI vendor identifier for the device. The value should be hexadecimal number. For example, if "
       "PCI vendor ID is '0x8086' then '8086' should be provided as input. --pci-sub-vendor-id can be "
       "specified along with this option. --vendor, --model or --nvme-controller-model options should "
       "not be specified with this option. This option is applicable for claimrule class 'MP'.");
   Frame::AddParam(
-      spec, "pci-sub-vendor-id", "", ParameterType::String, false,
+      spec, "pci-sub-vendor-id", "", ParameterType::String, Frame::Optional,
       "PCI sub vendor identifier for the device. The value should be hexadecimal number. For example, "
       "if PCI sub vendor ID is '0x8086' then '8086' should be provided as input. This option should be "
       "specified in combination with --pci-vendor-id and applicable in case of claimrule class 'MP'.");
   Frame::AddParam(
-      spec, "config-string", "g", ParameterType::String, false,
+      spec, "config-string", "g", ParameterType::String, Frame::Optional,
       "Input parameter string for multi path plugins that can include one or more comma separated "
       "key-value pairs without spaces in between. e.g. key1=value1,key2=value2. If plugin is HPP, the "
       "path selection scheme can be configured with same options available through 'orlocli storage "
@@ -600,7 +600,7 @@ ClaimRuleDelete::ClaimRuleDelete() {
 
 Frame::InputSpecPtr ClaimRuleDelete::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
-  AddRuleId(spec, false);
+  AddRuleId(spec, Frame::Optional);
   AddPlugin(spec);
   AddClaimRuleClassParam(spec, false, true);
   return spec;
@@ -738,12 +738,12 @@ ClaimRuleMove::ClaimRuleMove() {
 
 Frame::InputSpecPtr ClaimRuleMove::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
-  AddRuleId(spec, true);
+  AddRuleId(spec, Frame::Required);
   AddClaimRuleClassParam(spec, false, true);
-  Frame::AddParam(spec, "new-rule", "n", ParameterType::Integer, true,
+  Frame::AddParam(spec, "new-rule", "n", ParameterType::Integer, Frame::Required,
                   "Indicate the new rule id you wish to apply to the rule given by the --rule parameter.",
                   Frame::IntRange(PsaClaimRule::MIN_RULEID, PsaClaimRule::MAX_RULEID));
-  Frame::AddParam(spec, "force-reserved", "", ParameterType::Flag, false,
+  Frame::AddParam(spec, "force-reserved", "", ParameterType::Flag, Frame::Optional,
                   "Override protection of reserved rule id ranges.");
   return spec;
 }
@@ -788,7 +788,7 @@ Frame::InputSpecPtr ClaimRuleRun::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   AddClaimRuleClassParam(spec, false, false);
   Frame::AddParam(
-      spec, "type", "t", ParameterType::String, false,
+      spec, "type", "t", ParameterType::String, Frame::Optional,
       "Indicate the type of claim run you wish to perform. By default the value of 'all' will be used "
       "indicating "
       "you wish to run claim rules without restricting the run to specific paths or SCSI addresses. Valid "
@@ -799,37 +799,37 @@ Frame::InputSpecPtr ClaimRuleRun::GetInputSpecInternal() {
                          {"path", "Claim a specific path by UID or runtime name."},
                          {"device", "Match claimrule based on SCSI device uid. Requires --device"},
                          {"all", "Run claim rules normally (default)."}}));
-  Frame::AddParam(spec, "device", "d", ParameterType::String, false,
+  Frame::AddParam(spec, "device", "d", ParameterType::String, Frame::Optional,
                   "Indicate the Device Uid to use for this operation.");
   Frame::AddParam(
-      spec, "adapter", "A", ParameterType::String, false,
+      spec, "adapter", "A", ParameterType::String, Frame::Optional,
       "If the --type parameter is 'location' this value indicates the name of the host bus adapter for "
       "the paths you wish to run claim rules on. This parameter can be omitted to indicate claim rules "
       "should be run on paths from all adapters.");
   Frame::AddParam(
-      spec, "channel", "C", ParameterType::Integer, false,
+      spec, "channel", "C", ParameterType::Integer, Frame::Optional,
       "If the --type parameter is 'location' this value indicates the value of the SCSI channel number "
       "for the paths you wish to run claim rules on. This parameter can be omitted to indicate claim "
       "rules should be run on paths with any channel number.",
       Frame::IntRange(0, 4096));
   Frame::AddParam(
-      spec, "target", "T", ParameterType::Integer, false,
+      spec, "target", "T", ParameterType::Integer, Frame::Optional,
       "If the --type parameter is 'location' this value indicates the value of the SCSI target number "
       "for the paths you wish to run claim rules on. This parameter can be omitted to indicate claim "
       "rules should be run on paths with any target number.",
       Frame::IntRange(0, 4096));
   Frame::AddParam(
-      spec, "lun", "L", ParameterType::Integer, false,
+      spec, "lun", "L", ParameterType::Integer, Frame::Optional,
       "If the --type paramter is 'location' this value indicates the value of the SCSI Logical Unit "
       "Number (LUN) for the paths you wish to run claim rules on. This parameter can be omitted to "
       "indicate claim rules should be run on paths with any Logical Unit Number.",
       Frame::IntRange(0, 255));
   Frame::AddParam(
-      spec, "path", "p", ParameterType::String, false,
+      spec, "path", "p", ParameterType::String, Frame::Optional,
       "If the --type paramter is 'path' this value indicates the unique path identifier (UID) or the "
       "runtime name of a path which you wish to run claim rules on.");
   Frame::AddParam(
-      spec, "wait", "w", ParameterType::Flag, false,
+      spec, "wait", "w", ParameterType::Flag, Frame::Optional,
       "If the --wait flag is provided then the claim command will wait until device registration has "
       "completed to return. This option is only valid when used with the --all option.");
   return spec;
@@ -948,7 +948,7 @@ ClaimRuleConvert::ClaimRuleConvert() {
 Frame::InputSpecPtr ClaimRuleConvert::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   Frame::AddParam(
-      spec, "commit", "C", ParameterType::Flag, false,
+      spec, "commit", "C", ParameterType::Flag, Frame::Optional,
       "Force LUN mask config changes to be saved. If this parameter is omitted, config file changes "
       "will not be saved.");
   return spec;

@@ -76,11 +76,11 @@ Frame::MetaStructPtr NewNvmePathRow() {
 Frame::InputSpecPtr ProtocolPathListSpec() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   Frame::AddParam(
-      spec, "path", "p", ParameterType::String, false,
+      spec, "path", "p", ParameterType::String, Frame::Optional,
       "Limit the output to a specific path. This name can be either the UID or the runtime name of the "
       "path.");
   Frame::AddParam(
-      spec, "device", "d", ParameterType::String, false,
+      spec, "device", "d", ParameterType::String, Frame::Optional,
       "Limit the output to paths to a specific device. This name can be any of the UIDs for a specific "
       "device.");
   return spec;
@@ -208,11 +208,11 @@ PathList::PathList() {
 Frame::InputSpecPtr PathList::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   Frame::AddParam(
-      spec, "path", "p", ParameterType::String, false,
+      spec, "path", "p", ParameterType::String, Frame::Optional,
       "Limit the output to a specific path. This  name can be either the UID or the runtime name of the "
       "path.");
   Frame::AddParam(
-      spec, "device", "d", ParameterType::String, false,
+      spec, "device", "d", ParameterType::String, Frame::Optional,
       "Limit the output to paths to a specific device.   This name can be any of the UIDs for a specific "
       "device.");
   return spec;
@@ -299,13 +299,13 @@ PathSet::PathSet() {
 Frame::InputSpecPtr PathSet::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   Frame::AddParam(
-      spec, "state", "", ParameterType::String, true,
+      spec, "state", "", ParameterType::String, Frame::Required,
       "Set the storage path state for the specific path given. Valid values are: %FULLENUM%",
       Frame::StringEnum({{"active", "Set the path's state to active. This may be immediately changed by "
                                     "the system to another state if the active state is not "
                                     "appropriate."},
                          {"off", "Administratively disable this path."}}));
-  Frame::AddParam(spec, "path", "p", ParameterType::String, true,
+  Frame::AddParam(spec, "path", "p", ParameterType::String, Frame::Required,
                   "Select the path to set path state on. This can be a Runtime Name or Path UID");
   return spec;
 }
@@ -347,7 +347,7 @@ PathStats::PathStats() {
 Frame::InputSpecPtr PathStats::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   Frame::AddParam(
-      spec, "path", "p", ParameterType::String, false,
+      spec, "path", "p", ParameterType::String, Frame::Optional,
       "Limit the stats output to one specific path. This path name can be the runtime name or the path "
       "UID.");
   return spec;

@@ -1,0 +1,64 @@
+// A command may read only the parameters it declared, each with its type's getter.
+#include "clikit/FakeCommands.h"
+
+#include <gtest/gtest.h>
+
+namespace ClikitTest {
+namespace {
+
+TEST(DeclaredParameters, ReadsOutsideTheDeclarationAreInternalFailures) {
+  struct Case {
+    std::function<void(const CallSpec::Input &)> read;
+    int status;
+    std::string err;
+  };
+  const std::string prefix = "Error: internal failure in command 'demo show': ";
+  const Case cases[] = {
+      {[](const CallSpec::Input &in) { in.GetParameter("nmae"); }, kExitException,
+       prefix + "GetParameter(\"nmae\"): the command declares no such parameter\n"},
+      {[](const CallSpec::Input &in) { in.HasParameter("Name"); }, kExitException,
+       prefix + "HasParameter(\"Name\"): the command declares no such parameter\n"},
+      {[](const CallSpec::Input &in) { in.GetParameterInt("name"); }, kExitException,
+       prefix + "GetParameterInt(\"name\"): the parameter is a string, read with GetParameter\n"},
+      {[](const CallSpec::Input &in) { in.GetParameter("count"); }, kExitException,
+       prefix + "GetParameter(\"count\"): the parameter is an integer, read with GetParameterInt\n"},
+      {[](const CallSpec::Input &in) { in.IsFlagSet("on"); }, kExitException,
+       prefix + "IsFlagSet(\"on\"): the parameter is a boolean, read with GetParameterBool\n"},
+      {[](const CallSpec::Input &in) { in.GetParameterBool("all"); }, kExitException,
+       prefix + "GetParameterBool(\"all\"): the parameter is a flag, read with IsFlagSet\n"},
+      {[](const CallSpec::Input &in) { in.GetParameter("tag"); }, kExitException,
+       prefix + "GetParameter(\"tag\"): the parameter is a string list, read with GetParameterList\n"},
+      // Every declared parameter read the right way, given or not.
+      {[](const CallSpec::Input &in) {
+         std::vector<std::string> tags;
+         in.GetParameterList("tag", tags);
+         (void)(in.HasParameter("tag") && in.GetParameter("name").empty() &&
+                in.GetParameterInt("count") == 0 && in.GetParameterBool("on") && in.IsFlagSet("all"));
+       },
+       kExitOk, ""},
+  };
+  for (const Case &c : cases) {
+    FakeTree tree;
+    auto show = tree.Add("show");
+    show->makeInputSpec = [] {
+      auto spec = InputSpec::New();
+      spec->AddParameter(Param("name", "n", ParameterType::String, false, "A name."));
+      spec->AddParameter(Param("count", "c", ParameterType::Integer, false, "A count."));
+      spec->AddParameter(Param("on", "o", ParameterType::Boolean, false, "On."));
+      spec->AddParameter(Param("all", "a", ParameterType::Flag, false, "All."));
+      spec->AddParameter(Param("tag", "t", ParameterType::StringList, false, "A tag."));
+      return spec;
+    };
+    show->body = [&c](const InputPtr &input, const OutputPtr &output) {
+      c.read(*input);
+      output->SetRootObject(MetaBool::New(true));
+    };
+    Cli cli(tree.root);
+    RunResult run = RunCli(cli, {"demo", "show", "-t", "x"});
+    EXPECT_EQ(run.status, c.status) << c.err;
+    EXPECT_EQ(run.err, c.err);
+  }
+}
+
+} // namespace
+} // namespace ClikitTest
