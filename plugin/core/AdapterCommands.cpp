@@ -98,10 +98,6 @@ Frame::InputSpecPtr AdapterList::GetInputSpecInternal() {
   return spec;
 }
 
-Frame::OutputSpecPtr AdapterList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
-}
-
 Frame::MetaStructPtr AdapterList::GetOutputStructure() const {
   return Frame::NewTemplate("ScsiAdapter", {{"HBA Name", FieldType::String},
                                             {"Link State", FieldType::String},
@@ -156,10 +152,6 @@ Frame::InputSpecPtr AdapterDetailedList::GetInputSpecInternal() {
   return spec;
 }
 
-Frame::OutputSpecPtr AdapterDetailedList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
-}
-
 Frame::MetaStructPtr AdapterDetailedList::GetOutputStructure() const {
   return Frame::NewTemplate("ScsiAdapter", {{"Description", FieldType::String},
                                             {"UID", FieldType::String},
@@ -212,10 +204,6 @@ Frame::InputSpecPtr AdapterCapabilities::GetInputSpecInternal() {
   Frame::AddParam(spec, "adapter", "a", ParameterType::String, Frame::Optional,
                   "Limit the capabilities output to one adapter");
   return spec;
-}
-
-Frame::OutputSpecPtr AdapterCapabilities::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr AdapterCapabilities::GetOutputStructure() const {
@@ -277,10 +265,6 @@ Frame::InputSpecPtr AdapterStats::GetInputSpecInternal() {
   return spec;
 }
 
-Frame::OutputSpecPtr AdapterStats::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
-}
-
 Frame::MetaStructPtr AdapterStats::GetOutputStructure() const {
   auto row = Frame::NewTemplate("ScsiAdapterStats", {{"HBA Name", FieldType::String}});
   AddScsiStatsFields(*row);
@@ -335,10 +319,6 @@ Frame::InputSpecPtr AdapterDeviceList::GetInputSpecInternal() {
   Frame::AddParam(spec, "adapter", "A", ParameterType::StringList, Frame::Optional,
                   "Limit the output to one or more adapter(s).");
   return spec;
-}
-
-Frame::OutputSpecPtr AdapterDeviceList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr AdapterDeviceList::GetOutputStructure() const {
@@ -418,10 +398,6 @@ Frame::InputSpecPtr AdapterRescan::GetInputSpecInternal() {
   Frame::AddParam(spec, "skip-fs-scan", "F", ParameterType::Flag, Frame::Optional,
                   "This option is deprecated as no filesystem scan is performed by default");
   return spec;
-}
-
-Frame::OutputSpecPtr AdapterRescan::GetOutputSpecInternal() {
-  return Frame::BoolOutputSpec();
 }
 
 void AdapterRescan::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {

@@ -474,10 +474,6 @@ Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
   return spec;
 }
 
-Frame::OutputSpecPtr ClaimRuleAdd::GetOutputSpecInternal() {
-  return Frame::BoolOutputSpec();
-}
-
 void ClaimRuleAdd::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
   try {
     const std::string type = input->GetParameter("type");
@@ -606,10 +602,6 @@ Frame::InputSpecPtr ClaimRuleDelete::GetInputSpecInternal() {
   return spec;
 }
 
-Frame::OutputSpecPtr ClaimRuleDelete::GetOutputSpecInternal() {
-  return Frame::BoolOutputSpec();
-}
-
 void ClaimRuleDelete::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
   try {
     StorageInfoImpl info;
@@ -656,10 +648,6 @@ Frame::InputSpecPtr ClaimRuleList::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   AddClaimRuleClassParam(spec, true, true);
   return spec;
-}
-
-Frame::OutputSpecPtr ClaimRuleList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr ClaimRuleList::GetOutputStructure() const {
@@ -748,10 +736,6 @@ Frame::InputSpecPtr ClaimRuleMove::GetInputSpecInternal() {
   return spec;
 }
 
-Frame::OutputSpecPtr ClaimRuleMove::GetOutputSpecInternal() {
-  return Frame::BoolOutputSpec();
-}
-
 void ClaimRuleMove::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
   try {
     const int id = static_cast<int>(input->GetParameterInt("rule"));
@@ -835,10 +819,6 @@ Frame::InputSpecPtr ClaimRuleRun::GetInputSpecInternal() {
   return spec;
 }
 
-Frame::OutputSpecPtr ClaimRuleRun::GetOutputSpecInternal() {
-  return Frame::BoolOutputSpec();
-}
-
 // A host failure leaves the command: the framework reports it.
 void ClaimRuleRun::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
   std::unique_ptr<HostCtl::Storage::StorageInfo> info = HostCtl::HostFactory::GetHost()->GetStorageInfo();
@@ -909,10 +889,6 @@ Frame::InputSpecPtr ClaimRuleLoad::GetInputSpecInternal() {
   return spec;
 }
 
-Frame::OutputSpecPtr ClaimRuleLoad::GetOutputSpecInternal() {
-  return Frame::BoolOutputSpec();
-}
-
 void ClaimRuleLoad::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
   try {
     StorageInfoImpl info;
@@ -952,10 +928,6 @@ Frame::InputSpecPtr ClaimRuleConvert::GetInputSpecInternal() {
       "Force LUN mask config changes to be saved. If this parameter is omitted, config file changes "
       "will not be saved.");
   return spec;
-}
-
-Frame::OutputSpecPtr ClaimRuleConvert::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr ClaimRuleConvert::GetOutputStructure() const {

@@ -85,10 +85,6 @@ Frame::InputSpecPtr DeviceList::GetInputSpecInternal() {
   return spec;
 }
 
-Frame::OutputSpecPtr DeviceList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
-}
-
 Frame::MetaStructPtr DeviceList::GetOutputStructure() const {
   return Frame::NewTemplate("ScsiDevice", {{"Device", FieldType::String},
                                            {"Display Name", FieldType::String},

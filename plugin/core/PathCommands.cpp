@@ -218,10 +218,6 @@ Frame::InputSpecPtr PathList::GetInputSpecInternal() {
   return spec;
 }
 
-Frame::OutputSpecPtr PathList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
-}
-
 Frame::MetaStructPtr PathList::GetOutputStructure() const {
   return NewScsiPathRow();
 }
@@ -242,10 +238,6 @@ ScsiPathList::ScsiPathList() {
 
 Frame::InputSpecPtr ScsiPathList::GetInputSpecInternal() {
   return ProtocolPathListSpec();
-}
-
-Frame::OutputSpecPtr ScsiPathList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr ScsiPathList::GetOutputStructure() const {
@@ -271,10 +263,6 @@ NvmePathList::NvmePathList() {
 
 Frame::InputSpecPtr NvmePathList::GetInputSpecInternal() {
   return ProtocolPathListSpec();
-}
-
-Frame::OutputSpecPtr NvmePathList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr NvmePathList::GetOutputStructure() const {
@@ -308,10 +296,6 @@ Frame::InputSpecPtr PathSet::GetInputSpecInternal() {
   Frame::AddParam(spec, "path", "p", ParameterType::String, Frame::Required,
                   "Select the path to set path state on. This can be a Runtime Name or Path UID");
   return spec;
-}
-
-Frame::OutputSpecPtr PathSet::GetOutputSpecInternal() {
-  return Frame::BoolOutputSpec();
 }
 
 void PathSet::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
@@ -351,10 +335,6 @@ Frame::InputSpecPtr PathStats::GetInputSpecInternal() {
       "Limit the stats output to one specific path. This path name can be the runtime name or the path "
       "UID.");
   return spec;
-}
-
-Frame::OutputSpecPtr PathStats::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr PathStats::GetOutputStructure() const {
