@@ -1,4 +1,6 @@
-// A command may read only the parameters it declared, each with its type's getter.
+// Faults in a command that the framework reports as internal failures: reading
+// a parameter it did not declare, or with another type's getter, and (in debug
+// builds) a row that adds a field its list's template lacks.
 #include "clikit/FakeCommands.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +8,7 @@
 namespace ClikitTest {
 namespace {
 
-TEST(DeclaredParameters, ReadsOutsideTheDeclarationAreInternalFailures) {
+TEST(CommandFaults, ReadsOutsideTheDeclarationAreInternalFailures) {
   struct Case {
     std::function<void(const CallSpec::Input &)> read;
     int status;
@@ -57,6 +59,37 @@ TEST(DeclaredParameters, ReadsOutsideTheDeclarationAreInternalFailures) {
     RunResult run = RunCli(cli, {"demo", "show", "-t", "x"});
     EXPECT_EQ(run.status, c.status) << c.err;
     EXPECT_EQ(run.err, c.err);
+  }
+}
+
+TEST(CommandFaults, RowsMayOnlySetTheirTemplateFields) {
+#ifdef NDEBUG
+  GTEST_SKIP() << "checked in debug builds only";
+#endif
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"Name", "Size"}, ""},
+      {{"Size"}, ""}, // a row may lack fields
+      {{"Name", "Sise"},
+       "Error: internal failure in command 'demo show': SetField(\"Sise\"): Disk has no such field\n"},
+  };
+  for (const auto &[names, err] : cases) {
+    FakeTree tree;
+    auto show = tree.Add("show");
+    show->body = [&names = names](const InputPtr &, const OutputPtr &output) {
+      auto layout = MetaStruct::New("Disk");
+      layout->SetField("Name", MetaString::New());
+      layout->SetField("Size", MetaInt::New());
+      auto list = MetaList::New(MetaType::Struct, layout);
+      auto row = MetaStruct::New("Disk");
+      for (const std::string &name : names)
+        row->SetField(name, 1);
+      list->Add(row);
+      output->SetRootObject(list);
+    };
+    Cli cli(tree.root);
+    RunResult run = RunCli(cli, {"demo", "show"});
+    EXPECT_EQ(run.err, err);
+    EXPECT_EQ(run.status, err.empty() ? kExitOk : kExitException);
   }
 }
 
