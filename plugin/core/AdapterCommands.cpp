@@ -146,6 +146,7 @@ AdapterDetailedList::AdapterDetailedList() {
 Frame::InputSpecPtr AdapterDetailedList::GetInputSpecInternal() {
   auto spec = InputSpec::New();
   spec->AddExample("", "Detailed listing of all HBAs registered with PSA.");
+  // verbatim: the full stop before the name
   spec->AddExample("-a adapter1", "Show the details associated with adapter. 'adapter1'.");
   Frame::AddParam(spec, "adapter", "a", ParameterType::String, Frame::Optional,
                   "To fetch the specified adapter details.");
@@ -186,6 +187,7 @@ void AdapterDetailedList::ExecuteInternal(const Frame::InputPtr &input, const Fr
       output->AddErrorMessage("Unable to find adapter with name " + name);
     output->SetRootObject(result);
   } catch (const HostCtlException &e) {
+    // verbatim: no blank after the colon
     Frame::AddHostError(output, "Unable to list storage HBAs:", e);
   }
 }
@@ -315,6 +317,7 @@ Frame::InputSpecPtr AdapterDeviceList::GetInputSpecInternal() {
   spec->AddExample("", "List the devices associated with all the HBAs.");
   spec->AddExample("-A adapter1", "Show the devices associated with adapter 'adapter1'.");
   spec->AddExample("-A adapter1 -A adapter2",
+                   // verbatim: "devies"
                    "Show the devies associated with adapter 'adapter1' and adapter 'adapter2'.");
   Frame::AddParam(spec, "adapter", "A", ParameterType::StringList, Frame::Optional,
                   "Limit the output to one or more adapter(s).");
@@ -371,6 +374,7 @@ void AdapterDeviceList::ExecuteInternal(const Frame::InputPtr &input, const Fram
 
 AdapterRescan::AdapterRescan() {
   SetDescription("Rescan SCSI HBAs to search for new Devices, remove DEAD paths and update path state. This "
+                 // verbatim: "an claim"
                  "operation will also run an claim operation equivalent to the claimrule run command and a "
                  "filesystem rescan.");
 }
@@ -387,6 +391,7 @@ Frame::InputSpecPtr AdapterRescan::GetInputSpecInternal() {
       Frame::StringEnum({{"add", "Perform rescan and only add new devices if any."},
                          {"delete", "Perform rescan and only delete DEAD devices."},
                          {"update", "Rescan existing paths only and update path states."},
+                         // verbatim: "opertaions"
                          {"all", "Perform rescan and do all opertaions (this is the default action.)"}}));
   Frame::AddParam(spec, "all", "a", ParameterType::Flag, Frame::Optional,
                   "Indicate the rescan should rescan all adapters instead of a specific one.");

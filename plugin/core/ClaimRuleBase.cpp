@@ -109,9 +109,11 @@ void ClaimRuleBase::AddClaimParams(const Frame::InputSpecPtr &spec) {
   Frame::AddParam(spec, "driver", "D", ParameterType::String, Frame::Optional,
                   "Indicate the driver of the paths to use in this operation.");
   Frame::AddParam(spec, "transport", "R", ParameterType::String, Frame::Optional,
+                  // verbatim: double blank
                   "Indicate the transport of the paths to use in this operation.  Valid Values are: %ENUM%",
                   Frame::StringEnum({{"block", "Raid block devices (example: cciss)"},
                                      {"fc", "Fibre Channel"},
+                                     // verbatim: "Defaullt"
                                      {"iscsi", "Defaullt iSCSI"},
                                      {"iscsivendor", "iSCSI with Vendor supplies IMA"},
                                      {"ide", "IDE"},

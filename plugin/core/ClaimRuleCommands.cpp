@@ -342,6 +342,7 @@ Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
       "Indicate which type of matching used for claim/unclaim or claimrule. Valid values are: %ENUM%",
       Frame::StringEnum(
           {{"vendor",
+            // verbatim: double blank
             "Match claimrule based on vendor information. Requires  --vendor and --model options in case of "
             "SCSI "
             "devices and --nvme-controller-model in case of NVMe devices. Options --pci-vendor-id, "
@@ -372,10 +373,12 @@ Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
   Frame::AddParam(spec, "xcopy-use-array-values", "a", ParameterType::Flag, Frame::Optional,
                   "Use array reported values for XCOPY commands.");
   Frame::AddParam(spec, "xcopy-use-multi-segs", "s", ParameterType::Flag, Frame::Optional,
+                  // verbatim: "commandsThis"
                   "Use multiple segments for XCOPY commandsThis option only takes effect when "
                   "--xcopy-use-array-values is specified.");
   Frame::AddParam(
       spec, "xcopy-max-transfer-size", "m", ParameterType::Integer, Frame::Optional,
+      // verbatim: double blank before "instead"
       "Maximum transfer size in MB to use for XCOPY commands if admin wants to use a transfer size "
       "different than array reported. This option only takes effect when --xcopy-use-array-values is "
       "specified. This option is deprecated. Use --xcopy-max-transfer-size-kib  instead");
@@ -425,6 +428,7 @@ Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
       "Add rule #429 for the MP claim rule type that will claim all paths provided by an adapter with "
       "the mptscsi driver for the MASK_PATH plugin.");
   spec->AddExample(
+      // verbatim: double blank after "Virtual"
       "-r 914 -t vendor -V TARVEX -M Virtual -P NMP",
       "Add rule #914 to claim all SCSI paths with a vendor string matching \"TARVEX\" and a model "
       "string \"Virtual\"  for the NMP plugin");
@@ -432,6 +436,7 @@ Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
       "-r 1015 -t transport -R fc -P NMP",
       "Add rule #1015 to claim all paths provided by Fibre Channel type adapters for the NMP plugin.");
   spec->AddExample(
+      // verbatim: the two target examples end with a blank
       "-r 429 -P NMP -t target -R fc --wwnn 50:06:01:60:ba:60:11:53 --wwpn 50:06:01:60:3a:60:11:53 ",
       "Add rule #429 to claim all paths provided by Fibre Channel Target on given WWNN and WWPN.");
   spec->AddExample("-r 429 -P NMP -t target -R iscsi --iqn iqn.2009-05.com.tarvex:storage.tgt01 --lun 5 ",
@@ -441,10 +446,12 @@ Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
       "Add a rule with a system assigned rule id to claim all paths provided by Fibre Channel type "
       "adapters for the NMP plugin.");
   spec->AddExample(
+      // verbatim: the three HWAC examples end with a blank
       "-r 65430 -t vendor -V EMC -M SYMMETRIX -P TVX_HWACP_SYMM -c HWAC -a -s -m 200 ",
       "Add a HWAC rule enabling using array reported values & multiple segments while issuing XCOPY "
       "Commands.");
   spec->AddExample(
+      // verbatim: "whileissuing", here and below
       "-r 65430 -t vendor -V EMC -M SYMMETRIX -P TVX_HWACP_SYMM -c HWAC -a -k 256 ",
       "Add a HWAC rule enabling using array reported values & set maxTransferSize in KiB whileissuing "
       "XCOPY Commands.");
@@ -466,6 +473,7 @@ Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
       "string \"Virtual\" for the HPP plugin, using the path selection scheme FIXED and marking the "
       "device as SSD.");
   spec->AddExample(
+      // verbatim: ends with a blank
       "-r 914 -t vendor -V TARVEX -M Virtual -P HPP --config-string "
       "\"pss=LB-Latency,latency-eval-time=40000,mark-device-local=true\" ",
       "Add rule #914 to claim all SCSI paths with a vendor string matching \"TARVEX\" and a model "
@@ -514,6 +522,7 @@ void ClaimRuleAdd::ExecuteInternal(const Frame::InputPtr &input, const Frame::Ou
     const std::string classText = info.GetClaimRuleClassString(ruleClass);
     if (!force && !info.IsRegisteredPsaPluginName(plugin, classText)) {
       output->AddErrorMessage(StrCat("Plugin '", plugin, "' is not a registered ", classText,
+                                     // verbatim: double blank
                                      " plugin.  To perform this command ",
                                      "and skip the check for a registered plugin use the ",
                                      "--force option to force the use of this plugin name."));
@@ -905,6 +914,7 @@ void ClaimRuleLoad::ExecuteInternal(const Frame::InputPtr &input, const Frame::O
     }
     Frame::SetTrueResult(output);
   } catch (const HostCtlException &e) {
+    // verbatim: double blank
     Frame::AddHostError(output, "Unable to perform add operation.  ", e);
   }
 }
@@ -915,6 +925,7 @@ ClaimRuleConvert::ClaimRuleConvert() {
   SetDescription(
       "Convert Orlo 3.x style /adv/Disk/MaskLUNs LUN masks to Claim Rule format. WARNING: This "
       "conversion will not work for all input MaskLUNs variations! Please inspect the list of generated "
+      // verbatim: "carefuly"
       "claim rules carefuly, then if the suggested LUN mask claim rules are correct use the --commit "
       "parameter to write the list to the config file.");
   SetDefaultOutputFormatter("table");

@@ -184,6 +184,7 @@ void ListPaths(const PathListKind &kind, const Frame::InputPtr &input, const Fra
         FillPathRow(row, *path, device.get(), displayName, kind.protocol == Protocol::Nvme);
         list->Add(row);
       } catch (const HostCtlException &e) {
+        // verbatim: "informatin"
         output->AddErrorMessage("Error getting path informatin for " + path->GetRuntimeName() +
                                 kind.pathFailure + e.what());
       }
@@ -209,10 +210,12 @@ Frame::InputSpecPtr PathList::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   Frame::AddParam(
       spec, "path", "p", ParameterType::String, Frame::Optional,
+      // verbatim: double blank
       "Limit the output to a specific path. This  name can be either the UID or the runtime name of the "
       "path.");
   Frame::AddParam(
       spec, "device", "d", ParameterType::String, Frame::Optional,
+      // verbatim: triple blank
       "Limit the output to paths to a specific device.   This name can be any of the UIDs for a specific "
       "device.");
   return spec;
@@ -277,6 +280,7 @@ void NvmePathList::ExecuteInternal(const Frame::InputPtr &input, const Frame::Ou
 
 PathSet::PathSet() {
   SetDescription(
+      // verbatim: "efffectively"
       "Provide control to allow a user to modify a single path's state. This efffectively allows a user "
       "to enable or disable storage paths. The user is not able to change the full range of path states, "
       "but can toggle between 'active' and 'off'. Please NOTE changing the Path state on any path that is "
