@@ -2,6 +2,7 @@
 // default output keys name its output structure and fields, rows have exactly
 // the template's fields, examples parse, short names are unique, help renders.
 // The walk covers whatever is registered, so each new command is checked too.
+#include "../../../fuzz/FuzzText.h"
 #include "frame/Registration.h"
 #include "support/TestHost.h"
 
@@ -262,36 +263,6 @@ TEST(TreeInvariants, RowsOnTheDefaultHostHaveExactlyTheTemplateFields) {
   EXPECT_GT(rowsSeen, 0);
 }
 
-// A command-line tail split as a shell would: blanks separate words, quotes group.
-std::vector<std::string> Words(const std::string &line) {
-  std::vector<std::string> words;
-  std::string word;
-  bool inWord = false;
-  char quote = 0;
-  for (char c : line) {
-    if (quote) {
-      if (c == quote)
-        quote = 0;
-      else
-        word += c;
-    } else if (c == '\'' || c == '"') {
-      quote = c;
-      inWord = true;
-    } else if (c == ' ') {
-      if (inWord)
-        words.push_back(word);
-      word.clear();
-      inWord = false;
-    } else {
-      word += c;
-      inWord = true;
-    }
-  }
-  if (inWord)
-    words.push_back(word);
-  return words;
-}
-
 // Stands in for a command so that its examples are parsed and never executed.
 class ParseOnly : public Command {
 public:
@@ -317,7 +288,7 @@ TEST(TreeInvariants, ExamplesParseAgainstTheirCommand) {
     const auto &own = entry.command->GetExamples();
     examples.insert(examples.end(), own.begin(), own.end());
     for (const auto &example : examples) {
-      std::vector<std::string> args = Words(example.commandLineTail);
+      std::vector<std::string> args = FuzzSupport::SplitCommandLine(example.commandLineTail);
       args.insert(args.begin(), "probe");
       CliKit::Execution run = probe.Execute(args);
       EXPECT_EQ(run.usageError, "") << entry.Name() << " " << example.commandLineTail;
