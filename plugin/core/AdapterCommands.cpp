@@ -93,13 +93,9 @@ Frame::InputSpecPtr AdapterList::GetInputSpecInternal() {
   auto spec = InputSpec::New();
   spec->AddExample("", "List all the Storage Host Bus Adapters on the system.");
   spec->AddExample("-a adapter1", "Show the details associated with adapter 'adapter1'.");
-  Frame::AddParam(spec, "adapter", "a", ParameterType::String, false,
+  Frame::AddParam(spec, "adapter", "a", ParameterType::String, Frame::Optional,
                   "Name of the adapter for which to fetch details.");
   return spec;
-}
-
-Frame::OutputSpecPtr AdapterList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr AdapterList::GetOutputStructure() const {
@@ -150,14 +146,11 @@ AdapterDetailedList::AdapterDetailedList() {
 Frame::InputSpecPtr AdapterDetailedList::GetInputSpecInternal() {
   auto spec = InputSpec::New();
   spec->AddExample("", "Detailed listing of all HBAs registered with PSA.");
+  // verbatim: the full stop before the name
   spec->AddExample("-a adapter1", "Show the details associated with adapter. 'adapter1'.");
-  Frame::AddParam(spec, "adapter", "a", ParameterType::String, false,
+  Frame::AddParam(spec, "adapter", "a", ParameterType::String, Frame::Optional,
                   "To fetch the specified adapter details.");
   return spec;
-}
-
-Frame::OutputSpecPtr AdapterDetailedList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr AdapterDetailedList::GetOutputStructure() const {
@@ -194,6 +187,7 @@ void AdapterDetailedList::ExecuteInternal(const Frame::InputPtr &input, const Fr
       output->AddErrorMessage("Unable to find adapter with name " + name);
     output->SetRootObject(result);
   } catch (const HostCtlException &e) {
+    // verbatim: no blank after the colon
     Frame::AddHostError(output, "Unable to list storage HBAs:", e);
   }
 }
@@ -209,13 +203,9 @@ AdapterCapabilities::AdapterCapabilities() {
 
 Frame::InputSpecPtr AdapterCapabilities::GetInputSpecInternal() {
   auto spec = InputSpec::New();
-  Frame::AddParam(spec, "adapter", "a", ParameterType::String, false,
+  Frame::AddParam(spec, "adapter", "a", ParameterType::String, Frame::Optional,
                   "Limit the capabilities output to one adapter");
   return spec;
-}
-
-Frame::OutputSpecPtr AdapterCapabilities::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr AdapterCapabilities::GetOutputStructure() const {
@@ -272,13 +262,9 @@ AdapterStats::AdapterStats() {
 
 Frame::InputSpecPtr AdapterStats::GetInputSpecInternal() {
   auto spec = InputSpec::New();
-  Frame::AddParam(spec, "adapter", "a", ParameterType::String, false,
+  Frame::AddParam(spec, "adapter", "a", ParameterType::String, Frame::Optional,
                   "Limit the stats output to one adapter");
   return spec;
-}
-
-Frame::OutputSpecPtr AdapterStats::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr AdapterStats::GetOutputStructure() const {
@@ -331,14 +317,11 @@ Frame::InputSpecPtr AdapterDeviceList::GetInputSpecInternal() {
   spec->AddExample("", "List the devices associated with all the HBAs.");
   spec->AddExample("-A adapter1", "Show the devices associated with adapter 'adapter1'.");
   spec->AddExample("-A adapter1 -A adapter2",
+                   // verbatim: "devies"
                    "Show the devies associated with adapter 'adapter1' and adapter 'adapter2'.");
-  Frame::AddParam(spec, "adapter", "A", ParameterType::StringList, false,
+  Frame::AddParam(spec, "adapter", "A", ParameterType::StringList, Frame::Optional,
                   "Limit the output to one or more adapter(s).");
   return spec;
-}
-
-Frame::OutputSpecPtr AdapterDeviceList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr AdapterDeviceList::GetOutputStructure() const {
@@ -391,6 +374,7 @@ void AdapterDeviceList::ExecuteInternal(const Frame::InputPtr &input, const Fram
 
 AdapterRescan::AdapterRescan() {
   SetDescription("Rescan SCSI HBAs to search for new Devices, remove DEAD paths and update path state. This "
+                 // verbatim: "an claim"
                  "operation will also run an claim operation equivalent to the claimrule run command and a "
                  "filesystem rescan.");
 }
@@ -398,30 +382,27 @@ AdapterRescan::AdapterRescan() {
 Frame::InputSpecPtr AdapterRescan::GetInputSpecInternal() {
   auto spec = InputSpec::New();
   Frame::AddParam(
-      spec, "adapter", "A", ParameterType::String, false,
+      spec, "adapter", "A", ParameterType::String, Frame::Optional,
       "Select the adapter to use when rescanning SCSI adapters. This must be a SCSI HBA name as shown "
       "in the adapter list command. This cannot be used with the --all option");
   Frame::AddParam(
-      spec, "type", "t", ParameterType::String, false,
+      spec, "type", "t", ParameterType::String, Frame::Optional,
       "Specify the type of rescan to perform. Available types are %FULLENUM%",
       Frame::StringEnum({{"add", "Perform rescan and only add new devices if any."},
                          {"delete", "Perform rescan and only delete DEAD devices."},
                          {"update", "Rescan existing paths only and update path states."},
+                         // verbatim: "opertaions"
                          {"all", "Perform rescan and do all opertaions (this is the default action.)"}}));
-  Frame::AddParam(spec, "all", "a", ParameterType::Flag, false,
+  Frame::AddParam(spec, "all", "a", ParameterType::Flag, Frame::Optional,
                   "Indicate the rescan should rescan all adapters instead of a specific one.");
   Frame::AddParam(
-      spec, "skip-claim", "S", ParameterType::Flag, false,
+      spec, "skip-claim", "S", ParameterType::Flag, Frame::Optional,
       "By default after an add operation a claiming session is run to find new devices and have them "
       "be claimed by the appropriate Multipath Plugin. Passing this flag will skip that claiming "
       "session.");
-  Frame::AddParam(spec, "skip-fs-scan", "F", ParameterType::Flag, false,
+  Frame::AddParam(spec, "skip-fs-scan", "F", ParameterType::Flag, Frame::Optional,
                   "This option is deprecated as no filesystem scan is performed by default");
   return spec;
-}
-
-Frame::OutputSpecPtr AdapterRescan::GetOutputSpecInternal() {
-  return Frame::BoolOutputSpec();
 }
 
 void AdapterRescan::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {

@@ -7,61 +7,55 @@
 namespace TarvexCli::Storage {
 
 // storage core adapter list
-class AdapterList : public Frame::CommandClass<AdapterList> {
+class AdapterList : public Frame::ListCommand<AdapterList> {
 public:
   AdapterList();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
   Frame::MetaStructPtr GetOutputStructure() const;
 };
 
 // storage core adapter listdetailed
-class AdapterDetailedList : public Frame::CommandClass<AdapterDetailedList> {
+class AdapterDetailedList : public Frame::ListCommand<AdapterDetailedList> {
 public:
   AdapterDetailedList();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
   Frame::MetaStructPtr GetOutputStructure() const;
 };
 
 // storage core adapter capabilities list
-class AdapterCapabilities : public Frame::CommandClass<AdapterCapabilities> {
+class AdapterCapabilities : public Frame::ListCommand<AdapterCapabilities> {
 public:
   AdapterCapabilities();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
   Frame::MetaStructPtr GetOutputStructure() const;
 };
 
 // storage core adapter stats get
-class AdapterStats : public Frame::CommandClass<AdapterStats> {
+class AdapterStats : public Frame::ListCommand<AdapterStats> {
 public:
   AdapterStats();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
   Frame::MetaStructPtr GetOutputStructure() const;
 };
 
 // storage core adapter device list
-class AdapterDeviceList : public Frame::CommandClass<AdapterDeviceList> {
+class AdapterDeviceList : public Frame::ListCommand<AdapterDeviceList> {
 public:
   AdapterDeviceList();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
   Frame::MetaStructPtr GetOutputStructure() const;
 };
 
 // storage core adapter rescan
-class AdapterRescan : public Frame::CommandClass<AdapterRescan> {
+class AdapterRescan : public Frame::ActionCommand<AdapterRescan> {
 public:
   AdapterRescan();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
 };
 

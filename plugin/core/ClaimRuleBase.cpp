@@ -73,45 +73,47 @@ std::string VendorMatchString(const PsaClaimRule::Properties &rule) {
 
 } // namespace
 
-void ClaimRuleBase::AddRuleId(const Frame::InputSpecPtr &spec, bool required) {
-  Frame::AddParam(spec, "rule", "r", ParameterType::Integer, required,
+void ClaimRuleBase::AddRuleId(const Frame::InputSpecPtr &spec, Frame::Presence presence) {
+  Frame::AddParam(spec, "rule", "r", ParameterType::Integer, presence,
                   "Indicate the rule ID to use for this operation.",
                   Frame::IntRange(PsaClaimRule::MIN_RULEID, PsaClaimRule::MAX_RULEID));
 }
 
 void ClaimRuleBase::AddPlugin(const Frame::InputSpecPtr &spec) {
-  Frame::AddParam(spec, "plugin", "P", ParameterType::String, false,
+  Frame::AddParam(spec, "plugin", "P", ParameterType::String, Frame::Optional,
                   "Indicate the plugin to use for this operation.");
 }
 
 void ClaimRuleBase::AddClaimParams(const Frame::InputSpecPtr &spec) {
-  Frame::AddParam(spec, "plugin", "P", ParameterType::String, false,
+  Frame::AddParam(spec, "plugin", "P", ParameterType::String, Frame::Optional,
                   "Indicate which PSA plugin to use for this operation.");
   Frame::AddParam(
-      spec, "vendor", "V", ParameterType::String, false,
+      spec, "vendor", "V", ParameterType::String, Frame::Optional,
       "Indicate the vendor of the SCSI paths to use in this operation. If this option is specified then "
       "--nvme-controller-model and --pci-vendor-id/--pci-sub-vendor-id should not be specified.");
-  Frame::AddParam(spec, "model", "M", ParameterType::String, false,
+  Frame::AddParam(spec, "model", "M", ParameterType::String, Frame::Optional,
                   "Indicate the model of the SCSI paths to use in this operation.");
-  Frame::AddParam(spec, "adapter", "A", ParameterType::String, false,
+  Frame::AddParam(spec, "adapter", "A", ParameterType::String, Frame::Optional,
                   "Indicate the adapter of the paths to use in this operation.");
-  Frame::AddParam(spec, "channel", "C", ParameterType::Integer, false,
+  Frame::AddParam(spec, "channel", "C", ParameterType::Integer, Frame::Optional,
                   "Indicate the channel of the paths to use in this operation.", Frame::IntRange(0, 4096));
-  Frame::AddParam(spec, "target", "T", ParameterType::Integer, false,
+  Frame::AddParam(spec, "target", "T", ParameterType::Integer, Frame::Optional,
                   "Indicate the target of the paths to use in this operation.", Frame::IntRange(0, 4096));
   Frame::AddParam(
-      spec, "lun", "L", ParameterType::Integer, false,
+      spec, "lun", "L", ParameterType::Integer, Frame::Optional,
       "Indicate the LUN of the paths to use in this operation. It must not be higher than the value of "
       "the advanced config option /Disk/MaxLUN",
       Frame::IntRange(0, MaxLunLimit()));
-  Frame::AddParam(spec, "device", "d", ParameterType::String, false,
+  Frame::AddParam(spec, "device", "d", ParameterType::String, Frame::Optional,
                   "Indicate the Device Uid to use for this operation.");
-  Frame::AddParam(spec, "driver", "D", ParameterType::String, false,
+  Frame::AddParam(spec, "driver", "D", ParameterType::String, Frame::Optional,
                   "Indicate the driver of the paths to use in this operation.");
-  Frame::AddParam(spec, "transport", "R", ParameterType::String, false,
+  Frame::AddParam(spec, "transport", "R", ParameterType::String, Frame::Optional,
+                  // verbatim: double blank
                   "Indicate the transport of the paths to use in this operation.  Valid Values are: %ENUM%",
                   Frame::StringEnum({{"block", "Raid block devices (example: cciss)"},
                                      {"fc", "Fibre Channel"},
+                                     // verbatim: "Defaullt"
                                      {"iscsi", "Defaullt iSCSI"},
                                      {"iscsivendor", "iSCSI with Vendor supplies IMA"},
                                      {"ide", "IDE"},
@@ -124,11 +126,11 @@ void ClaimRuleBase::AddClaimParams(const Frame::InputSpecPtr &spec) {
                                      {"rdma", "RDMA"},
                                      {"tcp", "TCP"},
                                      {"unknown", "Unknown storage device types"}}));
-  Frame::AddParam(spec, "wwnn", "", ParameterType::String, false,
+  Frame::AddParam(spec, "wwnn", "", ParameterType::String, Frame::Optional,
                   "Indicate the World-Wide Node Number for the target to use in this operation.");
-  Frame::AddParam(spec, "wwpn", "", ParameterType::String, false,
+  Frame::AddParam(spec, "wwpn", "", ParameterType::String, Frame::Optional,
                   "Indicate the World-Wide Port Number for the target to use in this operation.");
-  Frame::AddParam(spec, "iqn", "i", ParameterType::String, false,
+  Frame::AddParam(spec, "iqn", "i", ParameterType::String, Frame::Optional,
                   "Indicate the iSCSI Qualified Name for the target to use in this operation.");
 }
 
@@ -139,7 +141,7 @@ void ClaimRuleBase::AddClaimRuleClassParam(const Frame::InputSpecPtr &spec, bool
   if (withAll)
     classes->AddStringEnum("all", "Run against all claim rule classes.");
   Frame::AddParam(
-      spec, "claimrule-class", "c", ParameterType::String, false,
+      spec, "claimrule-class", "c", ParameterType::String, Frame::Optional,
       "Indicate the claim rule class to use in this operation %ENUM%. NVMe devices will not be claimed by "
       "Filter/HWAC plugins.",
       classes);

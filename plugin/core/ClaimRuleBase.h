@@ -3,6 +3,7 @@
 #pragma once
 
 #include "frame/Command.h"
+#include "frame/Params.h"
 
 #include <hostctl/storage/PsaClaimRule.h>
 
@@ -16,7 +17,7 @@ public:
   virtual ~ClaimRuleBase() = default;
 
   // "rule": an ID within MIN_RULEID..MAX_RULEID.
-  virtual void AddRuleId(const Frame::InputSpecPtr &spec, bool required);
+  virtual void AddRuleId(const Frame::InputSpecPtr &spec, Frame::Presence presence);
   // "plugin".
   virtual void AddPlugin(const Frame::InputSpecPtr &spec);
   // The match criteria of a rule: plugin, vendor, model, adapter, channel,

@@ -338,10 +338,11 @@ ClaimRuleAdd::ClaimRuleAdd() {
 Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   Frame::AddParam(
-      spec, "type", "t", ParameterType::String, false,
+      spec, "type", "t", ParameterType::String, Frame::Optional,
       "Indicate which type of matching used for claim/unclaim or claimrule. Valid values are: %ENUM%",
       Frame::StringEnum(
           {{"vendor",
+            // verbatim: double blank
             "Match claimrule based on vendor information. Requires  --vendor and --model options in case of "
             "SCSI "
             "devices and --nvme-controller-model in case of NVMe devices. Options --pci-vendor-id, "
@@ -354,55 +355,57 @@ Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
                       "--claimrule-class=Filter or HWAC"},
            {"target", "Match claimrule based on SCSI target identifier. Requires --transport fc or iscsi and "
                       "--wwnn,--wwpn for fc, or --iqn for iscsi."}}));
-  AddRuleId(spec, false);
-  Frame::AddParam(spec, "autoassign", "u", ParameterType::Flag, false,
+  AddRuleId(spec, Frame::Optional);
+  Frame::AddParam(spec, "autoassign", "u", ParameterType::Flag, Frame::Optional,
                   "The system will auto assign a rule id.");
   AddClaimRuleClassParam(spec, false, true);
   AddClaimParams(spec);
-  Frame::AddParam(spec, "force", "f", ParameterType::Flag, false,
+  Frame::AddParam(spec, "force", "f", ParameterType::Flag, Frame::Optional,
                   "Force claim rules to ignore validity checks and install the rule anyway.");
-  Frame::AddParam(spec, "force-reserved", "", ParameterType::Flag, false,
+  Frame::AddParam(spec, "force-reserved", "", ParameterType::Flag, Frame::Optional,
                   "Override protection of reserved rule id ranges.");
   Frame::AddParam(
-      spec, "boot", "b", ParameterType::Flag, false,
+      spec, "boot", "b", ParameterType::Flag, Frame::Optional,
       "This is a system default rule added at boot time. Do not modify Config-store or add to host "
       "profile.");
-  Frame::AddParam(spec, "extended-xcopy-support", "e", ParameterType::Flag, false,
+  Frame::AddParam(spec, "extended-xcopy-support", "e", ParameterType::Flag, Frame::Optional,
                   "Enable extended xcopy on array.");
-  Frame::AddParam(spec, "xcopy-use-array-values", "a", ParameterType::Flag, false,
+  Frame::AddParam(spec, "xcopy-use-array-values", "a", ParameterType::Flag, Frame::Optional,
                   "Use array reported values for XCOPY commands.");
-  Frame::AddParam(spec, "xcopy-use-multi-segs", "s", ParameterType::Flag, false,
+  Frame::AddParam(spec, "xcopy-use-multi-segs", "s", ParameterType::Flag, Frame::Optional,
+                  // verbatim: "commandsThis"
                   "Use multiple segments for XCOPY commandsThis option only takes effect when "
                   "--xcopy-use-array-values is specified.");
   Frame::AddParam(
-      spec, "xcopy-max-transfer-size", "m", ParameterType::Integer, false,
+      spec, "xcopy-max-transfer-size", "m", ParameterType::Integer, Frame::Optional,
+      // verbatim: double blank before "instead"
       "Maximum transfer size in MB to use for XCOPY commands if admin wants to use a transfer size "
       "different than array reported. This option only takes effect when --xcopy-use-array-values is "
       "specified. This option is deprecated. Use --xcopy-max-transfer-size-kib  instead");
   Frame::AddParam(
-      spec, "xcopy-max-transfer-size-kib", "k", ParameterType::Integer, false,
+      spec, "xcopy-max-transfer-size-kib", "k", ParameterType::Integer, Frame::Optional,
       "Maximum transfer size in KiB to use for XCOPY commands if admin wants to use a transfer size "
       "different than array reported. This option only takes effect when --xcopy-use-array-values is "
       "specified. This option takes precedence over --xcopy-max-transfer-size option");
   Frame::AddParam(
-      spec, "nvme-controller-model", "", ParameterType::String, false,
+      spec, "nvme-controller-model", "", ParameterType::String, Frame::Optional,
       "NVMe controller model for the device. This option is specific to NVMe devices. Value can be "
       "partial string as prefix ending with wildcard '*' e.g. abcd*. If this option is specified then "
       "--vendor/--model and --pci-vendor-id/--pci-sub-vendor-id should not be specified. This option is "
       "applicable for claimrule class 'MP'.");
   Frame::AddParam(
-      spec, "pci-vendor-id", "", ParameterType::String, false,
+      spec, "pci-vendor-id", "", ParameterType::String, Frame::Optional,
       "PCI vendor identifier for the device. The value should be hexadecimal number. For example, if "
       "PCI vendor ID is '0x8086' then '8086' should be provided as input. --pci-sub-vendor-id can be "
       "specified along with this option. --vendor, --model or --nvme-controller-model options should "
       "not be specified with this option. This option is applicable for claimrule class 'MP'.");
   Frame::AddParam(
-      spec, "pci-sub-vendor-id", "", ParameterType::String, false,
+      spec, "pci-sub-vendor-id", "", ParameterType::String, Frame::Optional,
       "PCI sub vendor identifier for the device. The value should be hexadecimal number. For example, "
       "if PCI sub vendor ID is '0x8086' then '8086' should be provided as input. This option should be "
       "specified in combination with --pci-vendor-id and applicable in case of claimrule class 'MP'.");
   Frame::AddParam(
-      spec, "config-string", "g", ParameterType::String, false,
+      spec, "config-string", "g", ParameterType::String, Frame::Optional,
       "Input parameter string for multi path plugins that can include one or more comma separated "
       "key-value pairs without spaces in between. e.g. key1=value1,key2=value2. If plugin is HPP, the "
       "path selection scheme can be configured with same options available through 'orlocli storage "
@@ -425,6 +428,7 @@ Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
       "Add rule #429 for the MP claim rule type that will claim all paths provided by an adapter with "
       "the mptscsi driver for the MASK_PATH plugin.");
   spec->AddExample(
+      // verbatim: double blank after "Virtual"
       "-r 914 -t vendor -V TARVEX -M Virtual -P NMP",
       "Add rule #914 to claim all SCSI paths with a vendor string matching \"TARVEX\" and a model "
       "string \"Virtual\"  for the NMP plugin");
@@ -432,6 +436,7 @@ Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
       "-r 1015 -t transport -R fc -P NMP",
       "Add rule #1015 to claim all paths provided by Fibre Channel type adapters for the NMP plugin.");
   spec->AddExample(
+      // verbatim: the two target examples end with a blank
       "-r 429 -P NMP -t target -R fc --wwnn 50:06:01:60:ba:60:11:53 --wwpn 50:06:01:60:3a:60:11:53 ",
       "Add rule #429 to claim all paths provided by Fibre Channel Target on given WWNN and WWPN.");
   spec->AddExample("-r 429 -P NMP -t target -R iscsi --iqn iqn.2009-05.com.tarvex:storage.tgt01 --lun 5 ",
@@ -441,10 +446,12 @@ Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
       "Add a rule with a system assigned rule id to claim all paths provided by Fibre Channel type "
       "adapters for the NMP plugin.");
   spec->AddExample(
+      // verbatim: the three HWAC examples end with a blank
       "-r 65430 -t vendor -V EMC -M SYMMETRIX -P TVX_HWACP_SYMM -c HWAC -a -s -m 200 ",
       "Add a HWAC rule enabling using array reported values & multiple segments while issuing XCOPY "
       "Commands.");
   spec->AddExample(
+      // verbatim: "whileissuing", here and below
       "-r 65430 -t vendor -V EMC -M SYMMETRIX -P TVX_HWACP_SYMM -c HWAC -a -k 256 ",
       "Add a HWAC rule enabling using array reported values & set maxTransferSize in KiB whileissuing "
       "XCOPY Commands.");
@@ -466,16 +473,13 @@ Frame::InputSpecPtr ClaimRuleAdd::GetInputSpecInternal() {
       "string \"Virtual\" for the HPP plugin, using the path selection scheme FIXED and marking the "
       "device as SSD.");
   spec->AddExample(
+      // verbatim: ends with a blank
       "-r 914 -t vendor -V TARVEX -M Virtual -P HPP --config-string "
       "\"pss=LB-Latency,latency-eval-time=40000,mark-device-local=true\" ",
       "Add rule #914 to claim all SCSI paths with a vendor string matching \"TARVEX\" and a model "
       "string \"Virtual\" for the HPP plugin, using the path selection scheme LB-Latency with a latency "
       "evaluation time of 40000 ms and marking the device as local.");
   return spec;
-}
-
-Frame::OutputSpecPtr ClaimRuleAdd::GetOutputSpecInternal() {
-  return Frame::BoolOutputSpec();
 }
 
 void ClaimRuleAdd::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
@@ -518,6 +522,7 @@ void ClaimRuleAdd::ExecuteInternal(const Frame::InputPtr &input, const Frame::Ou
     const std::string classText = info.GetClaimRuleClassString(ruleClass);
     if (!force && !info.IsRegisteredPsaPluginName(plugin, classText)) {
       output->AddErrorMessage(StrCat("Plugin '", plugin, "' is not a registered ", classText,
+                                     // verbatim: double blank
                                      " plugin.  To perform this command ",
                                      "and skip the check for a registered plugin use the ",
                                      "--force option to force the use of this plugin name."));
@@ -600,14 +605,10 @@ ClaimRuleDelete::ClaimRuleDelete() {
 
 Frame::InputSpecPtr ClaimRuleDelete::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
-  AddRuleId(spec, false);
+  AddRuleId(spec, Frame::Optional);
   AddPlugin(spec);
   AddClaimRuleClassParam(spec, false, true);
   return spec;
-}
-
-Frame::OutputSpecPtr ClaimRuleDelete::GetOutputSpecInternal() {
-  return Frame::BoolOutputSpec();
 }
 
 void ClaimRuleDelete::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
@@ -656,10 +657,6 @@ Frame::InputSpecPtr ClaimRuleList::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   AddClaimRuleClassParam(spec, true, true);
   return spec;
-}
-
-Frame::OutputSpecPtr ClaimRuleList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr ClaimRuleList::GetOutputStructure() const {
@@ -738,18 +735,14 @@ ClaimRuleMove::ClaimRuleMove() {
 
 Frame::InputSpecPtr ClaimRuleMove::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
-  AddRuleId(spec, true);
+  AddRuleId(spec, Frame::Required);
   AddClaimRuleClassParam(spec, false, true);
-  Frame::AddParam(spec, "new-rule", "n", ParameterType::Integer, true,
+  Frame::AddParam(spec, "new-rule", "n", ParameterType::Integer, Frame::Required,
                   "Indicate the new rule id you wish to apply to the rule given by the --rule parameter.",
                   Frame::IntRange(PsaClaimRule::MIN_RULEID, PsaClaimRule::MAX_RULEID));
-  Frame::AddParam(spec, "force-reserved", "", ParameterType::Flag, false,
+  Frame::AddParam(spec, "force-reserved", "", ParameterType::Flag, Frame::Optional,
                   "Override protection of reserved rule id ranges.");
   return spec;
-}
-
-Frame::OutputSpecPtr ClaimRuleMove::GetOutputSpecInternal() {
-  return Frame::BoolOutputSpec();
 }
 
 void ClaimRuleMove::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
@@ -788,7 +781,7 @@ Frame::InputSpecPtr ClaimRuleRun::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   AddClaimRuleClassParam(spec, false, false);
   Frame::AddParam(
-      spec, "type", "t", ParameterType::String, false,
+      spec, "type", "t", ParameterType::String, Frame::Optional,
       "Indicate the type of claim run you wish to perform. By default the value of 'all' will be used "
       "indicating "
       "you wish to run claim rules without restricting the run to specific paths or SCSI addresses. Valid "
@@ -799,44 +792,40 @@ Frame::InputSpecPtr ClaimRuleRun::GetInputSpecInternal() {
                          {"path", "Claim a specific path by UID or runtime name."},
                          {"device", "Match claimrule based on SCSI device uid. Requires --device"},
                          {"all", "Run claim rules normally (default)."}}));
-  Frame::AddParam(spec, "device", "d", ParameterType::String, false,
+  Frame::AddParam(spec, "device", "d", ParameterType::String, Frame::Optional,
                   "Indicate the Device Uid to use for this operation.");
   Frame::AddParam(
-      spec, "adapter", "A", ParameterType::String, false,
+      spec, "adapter", "A", ParameterType::String, Frame::Optional,
       "If the --type parameter is 'location' this value indicates the name of the host bus adapter for "
       "the paths you wish to run claim rules on. This parameter can be omitted to indicate claim rules "
       "should be run on paths from all adapters.");
   Frame::AddParam(
-      spec, "channel", "C", ParameterType::Integer, false,
+      spec, "channel", "C", ParameterType::Integer, Frame::Optional,
       "If the --type parameter is 'location' this value indicates the value of the SCSI channel number "
       "for the paths you wish to run claim rules on. This parameter can be omitted to indicate claim "
       "rules should be run on paths with any channel number.",
       Frame::IntRange(0, 4096));
   Frame::AddParam(
-      spec, "target", "T", ParameterType::Integer, false,
+      spec, "target", "T", ParameterType::Integer, Frame::Optional,
       "If the --type parameter is 'location' this value indicates the value of the SCSI target number "
       "for the paths you wish to run claim rules on. This parameter can be omitted to indicate claim "
       "rules should be run on paths with any target number.",
       Frame::IntRange(0, 4096));
   Frame::AddParam(
-      spec, "lun", "L", ParameterType::Integer, false,
+      spec, "lun", "L", ParameterType::Integer, Frame::Optional,
       "If the --type paramter is 'location' this value indicates the value of the SCSI Logical Unit "
       "Number (LUN) for the paths you wish to run claim rules on. This parameter can be omitted to "
       "indicate claim rules should be run on paths with any Logical Unit Number.",
       Frame::IntRange(0, 255));
   Frame::AddParam(
-      spec, "path", "p", ParameterType::String, false,
+      spec, "path", "p", ParameterType::String, Frame::Optional,
       "If the --type paramter is 'path' this value indicates the unique path identifier (UID) or the "
       "runtime name of a path which you wish to run claim rules on.");
   Frame::AddParam(
-      spec, "wait", "w", ParameterType::Flag, false,
+      spec, "wait", "w", ParameterType::Flag, Frame::Optional,
       "If the --wait flag is provided then the claim command will wait until device registration has "
       "completed to return. This option is only valid when used with the --all option.");
   return spec;
-}
-
-Frame::OutputSpecPtr ClaimRuleRun::GetOutputSpecInternal() {
-  return Frame::BoolOutputSpec();
 }
 
 // A host failure leaves the command: the framework reports it.
@@ -909,10 +898,6 @@ Frame::InputSpecPtr ClaimRuleLoad::GetInputSpecInternal() {
   return spec;
 }
 
-Frame::OutputSpecPtr ClaimRuleLoad::GetOutputSpecInternal() {
-  return Frame::BoolOutputSpec();
-}
-
 void ClaimRuleLoad::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
   try {
     StorageInfoImpl info;
@@ -929,6 +914,7 @@ void ClaimRuleLoad::ExecuteInternal(const Frame::InputPtr &input, const Frame::O
     }
     Frame::SetTrueResult(output);
   } catch (const HostCtlException &e) {
+    // verbatim: double blank
     Frame::AddHostError(output, "Unable to perform add operation.  ", e);
   }
 }
@@ -939,6 +925,7 @@ ClaimRuleConvert::ClaimRuleConvert() {
   SetDescription(
       "Convert Orlo 3.x style /adv/Disk/MaskLUNs LUN masks to Claim Rule format. WARNING: This "
       "conversion will not work for all input MaskLUNs variations! Please inspect the list of generated "
+      // verbatim: "carefuly"
       "claim rules carefuly, then if the suggested LUN mask claim rules are correct use the --commit "
       "parameter to write the list to the config file.");
   SetDefaultOutputFormatter("table");
@@ -948,14 +935,10 @@ ClaimRuleConvert::ClaimRuleConvert() {
 Frame::InputSpecPtr ClaimRuleConvert::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   Frame::AddParam(
-      spec, "commit", "C", ParameterType::Flag, false,
+      spec, "commit", "C", ParameterType::Flag, Frame::Optional,
       "Force LUN mask config changes to be saved. If this parameter is omitted, config file changes "
       "will not be saved.");
   return spec;
-}
-
-Frame::OutputSpecPtr ClaimRuleConvert::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr ClaimRuleConvert::GetOutputStructure() const {

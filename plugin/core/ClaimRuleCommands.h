@@ -8,66 +8,59 @@
 namespace TarvexCli::Storage {
 
 // storage core claimrule add
-class ClaimRuleAdd : public Frame::CommandClass<ClaimRuleAdd>, public virtual ClaimRuleBase {
+class ClaimRuleAdd : public Frame::ActionCommand<ClaimRuleAdd>, public virtual ClaimRuleBase {
 public:
   ClaimRuleAdd();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
 };
 
 // storage core claimrule remove
-class ClaimRuleDelete : public Frame::CommandClass<ClaimRuleDelete>, public virtual ClaimRuleBase {
+class ClaimRuleDelete : public Frame::ActionCommand<ClaimRuleDelete>, public virtual ClaimRuleBase {
 public:
   ClaimRuleDelete();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
 };
 
 // storage core claimrule list
-class ClaimRuleList : public Frame::CommandClass<ClaimRuleList>, public virtual ClaimRuleBase {
+class ClaimRuleList : public Frame::ListCommand<ClaimRuleList>, public virtual ClaimRuleBase {
 public:
   ClaimRuleList();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
   Frame::MetaStructPtr GetOutputStructure() const;
 };
 
 // storage core claimrule move
-class ClaimRuleMove : public Frame::CommandClass<ClaimRuleMove>, public virtual ClaimRuleBase {
+class ClaimRuleMove : public Frame::ActionCommand<ClaimRuleMove>, public virtual ClaimRuleBase {
 public:
   ClaimRuleMove();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
 };
 
 // storage core claimrule run
-class ClaimRuleRun : public Frame::CommandClass<ClaimRuleRun>, public virtual ClaimRuleBase {
+class ClaimRuleRun : public Frame::ActionCommand<ClaimRuleRun>, public virtual ClaimRuleBase {
 public:
   ClaimRuleRun();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
 };
 
 // storage core claimrule load
-class ClaimRuleLoad : public Frame::CommandClass<ClaimRuleLoad>, public virtual ClaimRuleBase {
+class ClaimRuleLoad : public Frame::ActionCommand<ClaimRuleLoad>, public virtual ClaimRuleBase {
 public:
   ClaimRuleLoad();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
 };
 
 // storage core claimrule convert
-class ClaimRuleConvert : public Frame::CommandClass<ClaimRuleConvert>, public virtual ClaimRuleBase {
+class ClaimRuleConvert : public Frame::ListCommand<ClaimRuleConvert>, public virtual ClaimRuleBase {
 public:
   ClaimRuleConvert();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
   Frame::MetaStructPtr GetOutputStructure() const;
 };

@@ -72,21 +72,17 @@ DeviceList::DeviceList() {
 
 Frame::InputSpecPtr DeviceList::GetInputSpecInternal() {
   auto spec = InputSpec::New();
-  Frame::AddParam(spec, "device", "d", ParameterType::String, false,
+  Frame::AddParam(spec, "device", "d", ParameterType::String, Frame::Optional,
                   "Filter the output of this command to only show a single device.");
-  Frame::AddParam(spec, "pe-only", "p", ParameterType::Flag, false,
+  Frame::AddParam(spec, "pe-only", "p", ParameterType::Flag, Frame::Optional,
                   "If set this flag will list the mount points of pe type.");
-  Frame::AddParam(spec, "exclude-offline", "o", ParameterType::Flag, false,
+  Frame::AddParam(spec, "exclude-offline", "o", ParameterType::Flag, Frame::Optional,
                   "If set this flag will exclude the offline devices");
   Frame::AddParam(
-      spec, "skip-slow-fields", "", ParameterType::Flag, false,
+      spec, "skip-slow-fields", "", ParameterType::Flag, Frame::Optional,
       "Do not show the value of some fields that need more time to fetch. The output will show the "
       "value <skipped> for such fields.");
   return spec;
-}
-
-Frame::OutputSpecPtr DeviceList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr DeviceList::GetOutputStructure() const {

@@ -7,11 +7,10 @@
 namespace TarvexCli::Storage {
 
 // storage core device list
-class DeviceList : public Frame::CommandClass<DeviceList> {
+class DeviceList : public Frame::ListCommand<DeviceList> {
 public:
   DeviceList();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
   Frame::MetaStructPtr GetOutputStructure() const;
 };

@@ -76,11 +76,11 @@ Frame::MetaStructPtr NewNvmePathRow() {
 Frame::InputSpecPtr ProtocolPathListSpec() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   Frame::AddParam(
-      spec, "path", "p", ParameterType::String, false,
+      spec, "path", "p", ParameterType::String, Frame::Optional,
       "Limit the output to a specific path. This name can be either the UID or the runtime name of the "
       "path.");
   Frame::AddParam(
-      spec, "device", "d", ParameterType::String, false,
+      spec, "device", "d", ParameterType::String, Frame::Optional,
       "Limit the output to paths to a specific device. This name can be any of the UIDs for a specific "
       "device.");
   return spec;
@@ -184,6 +184,7 @@ void ListPaths(const PathListKind &kind, const Frame::InputPtr &input, const Fra
         FillPathRow(row, *path, device.get(), displayName, kind.protocol == Protocol::Nvme);
         list->Add(row);
       } catch (const HostCtlException &e) {
+        // verbatim: "informatin"
         output->AddErrorMessage("Error getting path informatin for " + path->GetRuntimeName() +
                                 kind.pathFailure + e.what());
       }
@@ -208,18 +209,16 @@ PathList::PathList() {
 Frame::InputSpecPtr PathList::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   Frame::AddParam(
-      spec, "path", "p", ParameterType::String, false,
+      spec, "path", "p", ParameterType::String, Frame::Optional,
+      // verbatim: double blank
       "Limit the output to a specific path. This  name can be either the UID or the runtime name of the "
       "path.");
   Frame::AddParam(
-      spec, "device", "d", ParameterType::String, false,
+      spec, "device", "d", ParameterType::String, Frame::Optional,
+      // verbatim: triple blank
       "Limit the output to paths to a specific device.   This name can be any of the UIDs for a specific "
       "device.");
   return spec;
-}
-
-Frame::OutputSpecPtr PathList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr PathList::GetOutputStructure() const {
@@ -242,10 +241,6 @@ ScsiPathList::ScsiPathList() {
 
 Frame::InputSpecPtr ScsiPathList::GetInputSpecInternal() {
   return ProtocolPathListSpec();
-}
-
-Frame::OutputSpecPtr ScsiPathList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr ScsiPathList::GetOutputStructure() const {
@@ -273,10 +268,6 @@ Frame::InputSpecPtr NvmePathList::GetInputSpecInternal() {
   return ProtocolPathListSpec();
 }
 
-Frame::OutputSpecPtr NvmePathList::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
-}
-
 Frame::MetaStructPtr NvmePathList::GetOutputStructure() const {
   return NewNvmePathRow();
 }
@@ -289,6 +280,7 @@ void NvmePathList::ExecuteInternal(const Frame::InputPtr &input, const Frame::Ou
 
 PathSet::PathSet() {
   SetDescription(
+      // verbatim: "efffectively"
       "Provide control to allow a user to modify a single path's state. This efffectively allows a user "
       "to enable or disable storage paths. The user is not able to change the full range of path states, "
       "but can toggle between 'active' and 'off'. Please NOTE changing the Path state on any path that is "
@@ -299,19 +291,15 @@ PathSet::PathSet() {
 Frame::InputSpecPtr PathSet::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   Frame::AddParam(
-      spec, "state", "", ParameterType::String, true,
+      spec, "state", "", ParameterType::String, Frame::Required,
       "Set the storage path state for the specific path given. Valid values are: %FULLENUM%",
       Frame::StringEnum({{"active", "Set the path's state to active. This may be immediately changed by "
                                     "the system to another state if the active state is not "
                                     "appropriate."},
                          {"off", "Administratively disable this path."}}));
-  Frame::AddParam(spec, "path", "p", ParameterType::String, true,
+  Frame::AddParam(spec, "path", "p", ParameterType::String, Frame::Required,
                   "Select the path to set path state on. This can be a Runtime Name or Path UID");
   return spec;
-}
-
-Frame::OutputSpecPtr PathSet::GetOutputSpecInternal() {
-  return Frame::BoolOutputSpec();
 }
 
 void PathSet::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
@@ -347,14 +335,10 @@ PathStats::PathStats() {
 Frame::InputSpecPtr PathStats::GetInputSpecInternal() {
   auto spec = CliKit::CallSpec::InputSpec::New();
   Frame::AddParam(
-      spec, "path", "p", ParameterType::String, false,
+      spec, "path", "p", ParameterType::String, Frame::Optional,
       "Limit the stats output to one specific path. This path name can be the runtime name or the path "
       "UID.");
   return spec;
-}
-
-Frame::OutputSpecPtr PathStats::GetOutputSpecInternal() {
-  return Frame::ListOutputSpec(GetOutputStructure());
 }
 
 Frame::MetaStructPtr PathStats::GetOutputStructure() const {

@@ -7,50 +7,45 @@
 namespace TarvexCli::Storage {
 
 // storage core path list
-class PathList : public Frame::CommandClass<PathList> {
+class PathList : public Frame::ListCommand<PathList> {
 public:
   PathList();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
   Frame::MetaStructPtr GetOutputStructure() const;
 };
 
 // storage core path set
-class PathSet : public Frame::CommandClass<PathSet> {
+class PathSet : public Frame::ActionCommand<PathSet> {
 public:
   PathSet();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
 };
 
 // storage core path stats get
-class PathStats : public Frame::CommandClass<PathStats> {
+class PathStats : public Frame::ListCommand<PathStats> {
 public:
   PathStats();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
   Frame::MetaStructPtr GetOutputStructure() const;
 };
 
 // storage core scsi path list
-class ScsiPathList : public Frame::CommandClass<ScsiPathList> {
+class ScsiPathList : public Frame::ListCommand<ScsiPathList> {
 public:
   ScsiPathList();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
   Frame::MetaStructPtr GetOutputStructure() const;
 };
 
 // storage core nvme path list
-class NvmePathList : public Frame::CommandClass<NvmePathList> {
+class NvmePathList : public Frame::ListCommand<NvmePathList> {
 public:
   NvmePathList();
   Frame::InputSpecPtr GetInputSpecInternal() override;
-  Frame::OutputSpecPtr GetOutputSpecInternal() override;
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
   Frame::MetaStructPtr GetOutputStructure() const;
 };

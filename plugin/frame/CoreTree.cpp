@@ -5,6 +5,7 @@
 #include "core/DeviceCommands.h"
 #include "core/PathCommands.h"
 
+#include <stdexcept>
 #include <string>
 
 namespace TarvexCli::Frame {
@@ -14,171 +15,153 @@ using namespace TarvexCli::Storage;
 
 namespace {
 
-std::shared_ptr<Namespace> NewNamespace(const std::string &description) {
-  auto node = Namespace::New();
-  node->SetDescription(description);
-  return node;
+// One node of the storage core tree: its words under "storage core", and either
+// a namespace's help line or a command's New().
+struct TreeRow {
+  const char *path;
+  const char *description; // namespaces only; null for the one namespace without
+  NodePtr (*make)();       // commands only
+};
+
+constexpr TreeRow Ns(const char *path, const char *description) {
+  return {path, description, nullptr};
 }
 
-void BuildClaimRule(const NodePtr &core) {
-  auto claimrule = NewNamespace("Operations pertaining to the pluggable storage architecture claiming rule system. "
-                                "These operations operate on the rules used to determine the PSA plugin used to "
-                                "claim storage paths.");
-  claimrule->RegisterNamespaceNode(ClaimRuleAdd::New(), "add");
-  claimrule->RegisterNamespaceNode(ClaimRuleDelete::New(), "remove");
-  claimrule->RegisterNamespaceNode(ClaimRuleList::New(), "list");
-  claimrule->RegisterNamespaceNode(ClaimRuleMove::New(), "move");
-  claimrule->RegisterNamespaceNode(ClaimRuleRun::New(), "run");
-  claimrule->RegisterNamespaceNode(ClaimRuleLoad::New(), "load");
-  claimrule->RegisterNamespaceNode(ClaimRuleConvert::New(), "convert");
-  core->RegisterNamespaceNode(claimrule, "claimrule");
+template <class C> constexpr TreeRow Cmd(const char *path) {
+  return {path, nullptr, []() -> NodePtr { return C::New(); }};
 }
 
-void BuildClaiming(const NodePtr &core) {
-  auto claiming = NewNamespace(
-      "Operations pertaining to the pluggable storage direct path claiming system. These operations will allow a "
-      "user to directly control the claiming and unclaiming process. These operations are considered temporary and "
-      "any claiming operations that need to survive a reboot should use claimrules instead.");
-  core->RegisterNamespaceNode(claiming, "claiming");
-}
+// The tree in attachment order: within a namespace, its commands and
+// sub-namespaces in the order users see them in help. Descriptions are the
+// system's own texts, trailing and double blanks included.
+constexpr TreeRow kCoreTree[] = {
+    Ns("claimrule",
+       "Operations pertaining to the pluggable storage architecture claiming rule system. These "
+       "operations operate on the rules used to determine the PSA plugin used to claim storage paths."),
+    Cmd<ClaimRuleAdd>("claimrule add"),
+    Cmd<ClaimRuleDelete>("claimrule remove"),
+    Cmd<ClaimRuleList>("claimrule list"),
+    Cmd<ClaimRuleMove>("claimrule move"),
+    Cmd<ClaimRuleRun>("claimrule run"),
+    Cmd<ClaimRuleLoad>("claimrule load"),
+    Cmd<ClaimRuleConvert>("claimrule convert"),
+    Ns("claiming",
+       "Operations pertaining to the pluggable storage direct path claiming system. These operations will allow a "
+       "user to directly control the claiming and unclaiming process. These operations are considered temporary "
+       "and any claiming operations that need to survive a reboot should use claimrules instead."),
+    Ns("adapter", "Operations on storage Host Bus Adapters on the system."),
+    Cmd<AdapterList>("adapter list"),
+    Cmd<AdapterRescan>("adapter rescan"),
+    Cmd<AdapterDetailedList>("adapter listdetailed"),
+    Ns("adapter stats", "Stats operations on storage Host Bus Adapters on the system."),
+    Cmd<AdapterStats>("adapter stats get"),
+    Ns("adapter capabilities", "Capabilities on SCSI Host Bus Adapters on the system."),
+    Cmd<AdapterCapabilities>("adapter capabilities list"),
+    Ns("adapter device", "Operations related to SCSI devices."),
+    Cmd<AdapterDeviceList>("adapter device list"),
+    Ns("path",
+       "Operations pertaining to the pluggable storage architectures' storage device paths on the system."),
+    Cmd<PathList>("path list"),
+    Cmd<PathSet>("path set"),
+    // verbatim: trailing blank
+    Ns("path stats",
+       "Stats operations pertaining to the pluggable storage architectures' device paths on the system. "),
+    Cmd<PathStats>("path stats get"),
+    // verbatim: no final full stop
+    Ns("device",
+       "Operations pertaining to the pluggable storage architectures' logical devices on the system. The "
+       "operation currently allowed is to list the available devices on the system and the filters "
+       "attached to each"),
+    Cmd<DeviceList>("device list"),
+    Ns("device inquirycache", "Operations pertaining to the inquiry cache of known storage devices."),
+    // verbatim: trailing blank
+    Ns("device capacity", "Operations pertaining to the capacity of known storage devices. "),
+    // verbatim: trailing blank
+    Ns("device latencythreshold",
+       "Operations pertaining to the latency sensitive threshold of known storage devices. "),
+    Ns("device uidmap", "Functionality related to UID mapping."),
+    Ns("device partition",
+       "Partition operations pertaining to the pluggable storage architectures' logical devices "
+       "on the system."),
+    Ns("device smart", "Tarvex Smart commands."),
+    Ns("device smart status", "SMART status commands."),
+    Ns("device smart daemon", "smartd commands"), // verbatim
+    Ns("device smart daemon status", nullptr),
+    // verbatim: trailing blank
+    Ns("device stats",
+       "Stats operations pertaining to the pluggable storage architectures' logical devices on the "
+       "system. "),
+    // verbatim: trailing blank
+    Ns("device world",
+       "Operations on worlds pertaining to the pluggable storage architectures' logical devices on "
+       "the system. "),
+    Ns("device hwac", "Operations pertaining to HWAC aspects of the storage device."),
+    Ns("device hwac status", "Manage a storage device's HWAC state."),
+    Ns("device hwac ats", "Information on ATS (Atomic Test and Set) attributes of SCSI devices."),
+    Ns("device hwac delete", "Information on Delete attributes of SCSI devices."),
+    Ns("device hwac zero", "Information on Zero attributes of SCSI devices."),
+    Ns("device hwac clone", "Information on Clone attributes of SCSI devices."),
+    Ns("device detached",
+       "Operations pertaining to the pluggable storage architectures' detached logical devices on "
+       "the system."),
+    Ns("device raid", "Operations pertaining to the physical devices that compose a logical device."),
+    Ns("device physical", "Operations pertaining to physical devices."),
+    // verbatim: no final full stop
+    Ns("plugin",
+       "Operations pertaining to the pluggable storage architectures' plugins. The operation currently "
+       "allowed is to list the available plugins on the system with the type of those plugins"),
+    // verbatim: no final full stop
+    Ns("plugin registration",
+       "Operations pertaining to the pluggable storage architectures' plugin registration. The operations currently "
+       "allowed are to list registered plugins on the system with the type of those plugins and to register and "
+       "unregister plugin modules on the system"),
+    Ns("scsi", "Operations pertaining to the pluggable storage architectures for SCSI protocol."),
+    Ns("scsi device",
+       "Operations pertaining to the pluggable storage architectures SCSI devices on the system."),
+    Ns("scsi path",
+       "Operations pertaining to the pluggable storage architectures SCSI device paths on the system."),
+    Cmd<ScsiPathList>("scsi path list"),
+    Ns("nvme", "Operations pertaining to the pluggable storage architectures for NVMe protocol."),
+    // verbatim: double blank
+    Ns("nvme device",
+       "Operations pertaining to the pluggable storage architectures for NVMe devices  on the system."),
+    Ns("nvme path",
+       "Operations pertaining to the pluggable storage architectures for NVMe device paths on the system."),
+    Cmd<NvmePathList>("nvme path list"),
+};
 
-void BuildAdapter(const NodePtr &core) {
-  auto adapter = NewNamespace("Operations on storage Host Bus Adapters on the system.");
-  adapter->RegisterNamespaceNode(AdapterList::New(), "list");
-  adapter->RegisterNamespaceNode(AdapterRescan::New(), "rescan");
-  adapter->RegisterNamespaceNode(AdapterDetailedList::New(), "listdetailed");
+constexpr size_t kRows = sizeof kCoreTree / sizeof kCoreTree[0];
 
-  auto stats = NewNamespace("Stats operations on storage Host Bus Adapters on the system.");
-  stats->RegisterNamespaceNode(AdapterStats::New(), "get");
-  adapter->RegisterNamespaceNode(stats, "stats");
-
-  auto capabilities = NewNamespace("Capabilities on SCSI Host Bus Adapters on the system.");
-  capabilities->RegisterNamespaceNode(AdapterCapabilities::New(), "list");
-  adapter->RegisterNamespaceNode(capabilities, "capabilities");
-
-  auto device = NewNamespace("Operations related to SCSI devices.");
-  device->RegisterNamespaceNode(AdapterDeviceList::New(), "list");
-  adapter->RegisterNamespaceNode(device, "device");
-
-  core->RegisterNamespaceNode(adapter, "adapter");
-}
-
-void BuildPath(const NodePtr &core) {
-  auto path = NewNamespace(
-      "Operations pertaining to the pluggable storage architectures' storage device paths on the system.");
-  path->RegisterNamespaceNode(PathList::New(), "list");
-  path->RegisterNamespaceNode(PathSet::New(), "set");
-
-  auto stats = NewNamespace(
-      "Stats operations pertaining to the pluggable storage architectures' device paths on the system. ");
-  stats->RegisterNamespaceNode(PathStats::New(), "get");
-  path->RegisterNamespaceNode(stats, "stats");
-
-  core->RegisterNamespaceNode(path, "path");
-}
-
-void BuildDevice(const NodePtr &core) {
-  auto device = NewNamespace(
-      "Operations pertaining to the pluggable storage architectures' logical devices on the system. The operation "
-      "currently allowed is to list the available devices on the system and the filters attached to each");
-  device->RegisterNamespaceNode(DeviceList::New(), "list");
-
-  device->RegisterNamespaceNode(
-      NewNamespace("Operations pertaining to the inquiry cache of known storage devices."), "inquirycache");
-  device->RegisterNamespaceNode(NewNamespace("Operations pertaining to the capacity of known storage devices. "),
-                                "capacity");
-  device->RegisterNamespaceNode(
-      NewNamespace("Operations pertaining to the latency sensitive threshold of known storage devices. "),
-      "latencythreshold");
-  device->RegisterNamespaceNode(NewNamespace("Functionality related to UID mapping."), "uidmap");
-  device->RegisterNamespaceNode(NewNamespace("Partition operations pertaining to the pluggable storage "
-                                             "architectures' logical devices on the system."),
-                                "partition");
-
-  auto smart = NewNamespace("Tarvex Smart commands.");
-  smart->RegisterNamespaceNode(NewNamespace("SMART status commands."), "status");
-  auto daemon = NewNamespace("smartd commands");
-  daemon->RegisterNamespaceNode(CliKit::AutoCli::Namespace::New(), "status");  // the one node without description
-  smart->RegisterNamespaceNode(daemon, "daemon");
-  device->RegisterNamespaceNode(smart, "smart");
-
-  device->RegisterNamespaceNode(NewNamespace("Stats operations pertaining to the pluggable storage architectures' "
-                                             "logical devices on the system. "),
-                                "stats");
-  device->RegisterNamespaceNode(NewNamespace("Operations on worlds pertaining to the pluggable storage "
-                                             "architectures' logical devices on the system. "),
-                                "world");
-
-  auto hwac = NewNamespace("Operations pertaining to HWAC aspects of the storage device.");
-  hwac->RegisterNamespaceNode(NewNamespace("Manage a storage device's HWAC state."), "status");
-  hwac->RegisterNamespaceNode(
-      NewNamespace("Information on ATS (Atomic Test and Set) attributes of SCSI devices."), "ats");
-  hwac->RegisterNamespaceNode(NewNamespace("Information on Delete attributes of SCSI devices."), "delete");
-  hwac->RegisterNamespaceNode(NewNamespace("Information on Zero attributes of SCSI devices."), "zero");
-  hwac->RegisterNamespaceNode(NewNamespace("Information on Clone attributes of SCSI devices."), "clone");
-  device->RegisterNamespaceNode(hwac, "hwac");
-
-  device->RegisterNamespaceNode(NewNamespace("Operations pertaining to the pluggable storage architectures' "
-                                             "detached logical devices on the system."),
-                                "detached");
-  device->RegisterNamespaceNode(
-      NewNamespace("Operations pertaining to the physical devices that compose a logical device."), "raid");
-  device->RegisterNamespaceNode(NewNamespace("Operations pertaining to physical devices."), "physical");
-
-  core->RegisterNamespaceNode(device, "device");
-}
-
-void BuildPlugin(const NodePtr &core) {
-  auto plugin = NewNamespace(
-      "Operations pertaining to the pluggable storage architectures' plugins. The operation currently allowed is to "
-      "list the available plugins on the system with the type of those plugins");
-  plugin->RegisterNamespaceNode(
-      NewNamespace("Operations pertaining to the pluggable storage architectures' plugin registration. The "
-                   "operations currently allowed are to list registered plugins on the system with the type of "
-                   "those plugins and to register and unregister plugin modules on the system"),
-      "registration");
-  core->RegisterNamespaceNode(plugin, "plugin");
-}
-
-void BuildScsi(const NodePtr &core) {
-  auto scsi = NewNamespace("Operations pertaining to the pluggable storage architectures for SCSI protocol.");
-  // The path-list command is created before the device namespace, which is still
-  // attached first.
-  auto pathList = ScsiPathList::New();
-  scsi->RegisterNamespaceNode(
-      NewNamespace("Operations pertaining to the pluggable storage architectures SCSI devices on the system."),
-      "device");
-  auto path = NewNamespace(
-      "Operations pertaining to the pluggable storage architectures SCSI device paths on the system.");
-  path->RegisterNamespaceNode(pathList, "list");
-  scsi->RegisterNamespaceNode(path, "path");
-  core->RegisterNamespaceNode(scsi, "scsi");
-}
-
-void BuildNvme(const NodePtr &core) {
-  auto nvme = NewNamespace("Operations pertaining to the pluggable storage architectures for NVMe protocol.");
-  auto pathList = NvmePathList::New();
-  nvme->RegisterNamespaceNode(
-      NewNamespace("Operations pertaining to the pluggable storage architectures for NVMe devices  on the system."),
-      "device");
-  auto path = NewNamespace(
-      "Operations pertaining to the pluggable storage architectures for NVMe device paths on the system.");
-  path->RegisterNamespaceNode(pathList, "list");
-  nvme->RegisterNamespaceNode(path, "path");
-  core->RegisterNamespaceNode(nvme, "nvme");
+// Attaches to `node` (the namespace at `prefix`) the rows from `at` on that lie
+// below it, bottom-up: each sub-namespace is complete before it is attached.
+// Returns the first row outside the namespace.
+size_t Build(const NodePtr &node, const std::string &prefix, size_t at) {
+  while (at < kRows) {
+    const TreeRow &row = kCoreTree[at];
+    const std::string path = row.path;
+    if (!prefix.empty() && path.rfind(prefix + " ", 0) != 0)
+      break;
+    const std::string word = prefix.empty() ? path : path.substr(prefix.size() + 1);
+    if (word.find(' ') != std::string::npos)
+      throw std::logic_error("storage core tree: no namespace row before \"" + path + "\"");
+    ++at;
+    if (row.make) {
+      node->RegisterNamespaceNode(row.make(), word);
+      continue;
+    }
+    auto child = Namespace::New();
+    if (row.description)
+      child->SetDescription(row.description);
+    at = Build(child, path, at);
+    node->RegisterNamespaceNode(child, word);
+  }
+  return at;
 }
 
 } // namespace
 
 void BuildCoreTree(const NodePtr &core) {
-  BuildClaimRule(core);
-  BuildClaiming(core);
-  BuildAdapter(core);
-  BuildPath(core);
-  BuildDevice(core);
-  BuildPlugin(core);
-  BuildScsi(core);
-  BuildNvme(core);
+  Build(core, "", 0);
 }
 
 } // namespace TarvexCli::Frame

@@ -23,12 +23,12 @@ ConstraintPtr StringEnum(std::initializer_list<EnumChoice> choices) {
 }
 
 void AddParam(const std::shared_ptr<CliKit::CallSpec::InputSpec> &spec, const std::string &longName,
-              const std::string &shortName, ParameterType type, bool required, const std::string &description,
-              ConstraintPtr constraint) {
+              const std::string &shortName, ParameterType type, Presence presence,
+              const std::string &description, ConstraintPtr constraint) {
   auto param = CliKit::CallSpec::ParameterSpec::New(longName, type);
   param->SetShortName(shortName);
   param->SetDescription(description);
-  param->SetRequired(required);
+  param->SetRequired(presence == Presence::Required);
   if (constraint)
     param->SetConstraint(std::move(constraint));
   spec->AddParameter(std::move(param));

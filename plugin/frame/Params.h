@@ -23,10 +23,16 @@ struct EnumChoice {
 ConstraintPtr IntRange(int64_t low, int64_t high);
 ConstraintPtr StringEnum(std::initializer_list<EnumChoice> choices);
 
+// Whether the user must give a parameter; a word at the call site reads better
+// than a bare bool among the other arguments.
+enum class Presence { Optional, Required };
+inline constexpr Presence Optional = Presence::Optional;
+inline constexpr Presence Required = Presence::Required;
+
 // Adds a parameter to `spec`: long name, short name ("" for none), type,
-// required, description (kept verbatim, %ENUM% and all) and an optional constraint.
+// presence, description (kept verbatim, %ENUM% and all) and an optional constraint.
 void AddParam(const std::shared_ptr<CliKit::CallSpec::InputSpec> &spec, const std::string &longName,
-              const std::string &shortName, ParameterType type, bool required, const std::string &description,
-              ConstraintPtr constraint = nullptr);
+              const std::string &shortName, ParameterType type, Presence presence,
+              const std::string &description, ConstraintPtr constraint = nullptr);
 
 } // namespace TarvexCli::Frame

@@ -325,14 +325,20 @@ TEST(Formatter, LastTableColumnIsCutOrWrappedToTheWidth) {
   }
 }
 
-TEST(Formatter, FieldsThatNameNothingAreRefusedBeforeTheCommandRuns) {
-  DiskTree tree;
-  Cli cli(tree.root);
-  RunResult run = RunCli(cli, {"demo", "list", "--fields", "nope, nothing"});
-  EXPECT_EQ(run.status, kExitUsage);
-  EXPECT_EQ(run.err, "Error: --fields names no field of Disk; fields are: Name, Size, Flags, Online, Paths, "
-                     "Note (or all)\n");
-  EXPECT_EQ(tree.list->runs, 0);
+TEST(Formatter, FieldsWithAnUnknownNameOrNoNameAreRefusedBeforeTheCommandRuns) {
+  const std::string known = "Name, Size, Flags, Online, Paths, Note (or all)\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {" name ,Bogus,nope", "Error: unknown field 'Bogus' in --fields; fields of Disk are: " + known},
+      {" , ", "Error: --fields names no field of Disk; fields are: " + known},
+  };
+  for (const auto &[fields, expected] : cases) {
+    DiskTree tree;
+    Cli cli(tree.root);
+    RunResult run = RunCli(cli, {"demo", "list", "--fields", fields});
+    EXPECT_EQ(run.status, kExitUsage) << fields;
+    EXPECT_EQ(run.err, expected);
+    EXPECT_EQ(tree.list->runs, 0);
+  }
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include <clikit/CallSpec.h>
 
+#include <stdexcept>
+
 namespace CliKit::CallSpec {
 
 std::shared_ptr<ParameterConstraint> ParameterConstraint::New(ParameterConstraintType kind) {
@@ -62,15 +64,52 @@ std::shared_ptr<OutputSpec> OutputSpec::New() {
   return std::make_shared<OutputSpec>();
 }
 
-std::shared_ptr<Input> Input::New() {
-  return std::make_shared<Input>();
+std::shared_ptr<Input> Input::New(const InputSpec &declared) {
+  auto input = std::make_shared<Input>();
+  for (const auto &spec : declared.GetParameters())
+    input->declared_.emplace(spec->GetName(), spec->GetType());
+  return input;
+}
+
+namespace {
+
+// How a parameter of `type` is read, for the message of a wrong read.
+const char *ReadWith(ParameterType type) {
+  switch (type) {
+  case ParameterType::String:
+    return "a string, read with GetParameter";
+  case ParameterType::Integer:
+    return "an integer, read with GetParameterInt";
+  case ParameterType::Boolean:
+    return "a boolean, read with GetParameterBool";
+  case ParameterType::Flag:
+    return "a flag, read with IsFlagSet";
+  case ParameterType::StringList:
+    return "a string list, read with GetParameterList";
+  }
+  return "";
+}
+
+} // namespace
+
+void Input::CheckRead(const std::string &name, const ParameterType *type, const char *getter) const {
+  auto found = declared_.find(name);
+  if (found == declared_.end())
+    throw std::logic_error(std::string(getter) + "(\"" + name +
+                           "\"): the command declares no such parameter");
+  if (type && found->second != *type)
+    throw std::logic_error(std::string(getter) + "(\"" + name + "\"): the parameter is " +
+                           ReadWith(found->second));
 }
 
 bool Input::HasParameter(const std::string &name) const {
+  CheckRead(name, nullptr, "HasParameter");
   return values_.count(name) != 0;
 }
 
 std::string Input::GetParameter(const std::string &name) const {
+  constexpr ParameterType type = ParameterType::String;
+  CheckRead(name, &type, "GetParameter");
   auto found = values_.find(name);
   if (found == values_.end() || found->second.texts.empty())
     return {};
@@ -78,21 +117,29 @@ std::string Input::GetParameter(const std::string &name) const {
 }
 
 int64_t Input::GetParameterInt(const std::string &name) const {
+  constexpr ParameterType type = ParameterType::Integer;
+  CheckRead(name, &type, "GetParameterInt");
   auto found = values_.find(name);
   return found == values_.end() ? 0 : found->second.integer;
 }
 
 bool Input::GetParameterBool(const std::string &name) const {
+  constexpr ParameterType type = ParameterType::Boolean;
+  CheckRead(name, &type, "GetParameterBool");
   auto found = values_.find(name);
   return found != values_.end() && found->second.boolean;
 }
 
 bool Input::IsFlagSet(const std::string &name) const {
+  constexpr ParameterType type = ParameterType::Flag;
+  CheckRead(name, &type, "IsFlagSet");
   auto found = values_.find(name);
   return found != values_.end() && found->second.boolean;
 }
 
 void Input::GetParameterList(const std::string &name, std::vector<std::string> &values) const {
+  constexpr ParameterType type = ParameterType::StringList;
+  CheckRead(name, &type, "GetParameterList");
   auto found = values_.find(name);
   if (found == values_.end())
     return;

@@ -140,7 +140,8 @@ const MetaObj::MetaStruct *RootLayout(const MetaObj::MetaObjectPtr &root) {
   return nullptr;
 }
 
-// --fields that names no field of the command's output is refused before it runs.
+// --fields with a name that is no field of the command's output, or with no
+// name at all, is refused before the command runs.
 std::string CheckFields(AutoCli::Command &command, const std::string &fields) {
   if (Detail::NormalizeName(fields) == "all")
     return {};
@@ -148,12 +149,16 @@ std::string CheckFields(AutoCli::Command &command, const std::string &fields) {
   const MetaObj::MetaStruct *layout = outputSpec ? RootLayout(outputSpec->GetRootObject()) : nullptr;
   if (!layout || layout->GetFields().empty())
     return {};
-  Detail::View view({}, true, fields, false, 0);
-  if (!view.Plan(*layout, true).names.empty())
-    return {};
   std::string known;
   for (const auto &field : layout->GetFields())
     known += (known.empty() ? "" : ", ") + field.first;
+  const std::string unknown = Detail::UnknownField(*layout, fields);
+  if (!unknown.empty())
+    return "Error: unknown field '" + unknown + "' in --fields; fields of " + layout->GetName() +
+           " are: " + known + " (or all)";
+  Detail::View view({}, true, fields, false, 0);
+  if (!view.Plan(*layout, true).names.empty())
+    return {};
   return "Error: --fields names no field of " + layout->GetName() + "; fields are: " + known + " (or all)";
 }
 

@@ -71,6 +71,9 @@ private:
 // Field names are matched ignoring case and surrounding blanks.
 std::string NormalizeName(const std::string &name);
 std::vector<std::string> SplitList(const std::string &text);
+// The first non-blank name of the comma-separated `names` that matches no field
+// of `layout`, as written; empty when every name matches.
+std::string UnknownField(const MetaStruct &layout, const std::string &names);
 
 // The plain text of a value: strings as they are, integers in decimal, booleans
 // true/false (false when unset), lists joined with ", ", structures as

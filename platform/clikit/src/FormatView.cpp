@@ -39,6 +39,20 @@ std::vector<std::string> SplitList(const std::string &text) {
   return parts;
 }
 
+std::string UnknownField(const MetaStruct &layout, const std::string &names) {
+  for (const std::string &name : SplitList(names)) {
+    const std::string key = NormalizeName(name);
+    if (key.empty())
+      continue;
+    bool known = false;
+    for (const auto &field : layout.GetFields())
+      known = known || NormalizeName(field.first) == key;
+    if (!known)
+      return name;
+  }
+  return {};
+}
+
 size_t TextWidth(const std::string &text) {
   size_t width = 0;
   for (unsigned char c : text)

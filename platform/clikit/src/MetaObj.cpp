@@ -1,5 +1,7 @@
 #include <clikit/MetaObj.h>
 
+#include <stdexcept>
+
 namespace CliKit::MetaObj {
 
 std::shared_ptr<MetaString> MetaString::New() {
@@ -47,7 +49,34 @@ std::shared_ptr<MetaList> MetaList::New(MetaType elementType, std::shared_ptr<Me
   return list;
 }
 
+#ifndef NDEBUG
+namespace {
+
+// A row built from a fresh template only ever overwrites the template's fields;
+// a field it adds is a misspelt name in the command (debug builds only).
+void CheckRowAgainstTemplate(const MetaStruct &row, const MetaStruct &rowTemplate) {
+  const auto &expected = rowTemplate.GetFields();
+  const auto &fields = row.GetFields();
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const std::string &name = fields[i].first;
+    if (i < expected.size() && expected[i].first == name)
+      continue;
+    bool known = false;
+    for (const auto &field : expected)
+      known = known || field.first == name;
+    if (!known)
+      throw std::logic_error("SetField(\"" + name + "\"): " + rowTemplate.GetName() + " has no such field");
+  }
+}
+
+} // namespace
+#endif
+
 void MetaList::Add(MetaObjectPtr element) {
+#ifndef NDEBUG
+  if (rowTemplate_ && element && element->GetType() == MetaType::Struct)
+    CheckRowAgainstTemplate(static_cast<const MetaStruct &>(*element), *rowTemplate_);
+#endif
   elements_.push_back(std::move(element));
 }
 void MetaList::Add(const std::string &text) {

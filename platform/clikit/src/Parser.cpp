@@ -371,7 +371,7 @@ ParseResult Parse(const std::vector<std::string> &args, const std::shared_ptr<Na
   result.inputSpec = result.command->GetInputSpec();
   if (!result.inputSpec)
     result.inputSpec = CallSpec::InputSpec::New();
-  result.input = CallSpec::Input::New();
+  result.input = CallSpec::Input::New(*result.inputSpec);
   const CallSpec::InputSpec &spec = *result.inputSpec;
   CallSpec::Input &input = *result.input;
   const std::string commandName = Quoted(JoinPath(result.path));

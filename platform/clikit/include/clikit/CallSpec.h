@@ -100,9 +100,12 @@ private:
 };
 
 // The parsed command line of one execution. The parser fills it; commands read it.
+// Only the parameters the command declared may be read, each with the getter of
+// its type; any other read is a fault in the command and throws
+// std::logic_error, which the framework reports as an internal failure.
 class Input {
 public:
-  static std::shared_ptr<Input> New();
+  static std::shared_ptr<Input> New(const InputSpec &declared);
 
   bool HasParameter(const std::string &name) const;
   // Empty when absent.
@@ -127,6 +130,10 @@ private:
     int64_t integer = 0;
     bool boolean = false;
   };
+  // Throws unless `name` was declared (with `type`, when one is given).
+  void CheckRead(const std::string &name, const ParameterType *type, const char *getter) const;
+
+  std::map<std::string, ParameterType> declared_;
   std::map<std::string, Value> values_;
 };
 
