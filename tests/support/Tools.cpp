@@ -85,7 +85,8 @@ StartedTool StartTool(const std::vector<std::string> &argv, const ToolOptions &o
   started.patience = options.patience;
   started.captures = MakeTempDir("orlocli-tool");
   std::vector<std::string> words = argv;
-  if (!words.empty() && words[0].find('/') == std::string::npos)
+  if (!words.empty() && words[0].find('/') == std::string::npos &&
+      ::access(BinPath(words[0]).c_str(), X_OK) == 0)
     words[0] = BinPath(words[0]);
   const std::string in = started.captures + "/in", out = started.captures + "/out",
                     err = started.captures + "/err";
@@ -115,7 +116,7 @@ StartedTool StartTool(const std::vector<std::string> &argv, const ToolOptions &o
   for (std::string &word : words)
     pointers.push_back(word.data());
   pointers.push_back(nullptr);
-  ::execv(pointers[0], pointers.data());
+  ::execvp(pointers[0], pointers.data());
   ::_exit(127);
 }
 

@@ -3,20 +3,22 @@
 //
 //   TestSupport::TempDir dir;
 //   const std::string host = dir.File("host.json");
-//   auto made = TestSupport::RunTool({"orlocli-host", "init", host}, {.home = dir.Path()});
+//   auto made = TestSupport::RunTool({"orlocli-host", "init", host});
 //   auto run = TestSupport::RunTool({"orlocli", "--host", host, "storage", "core", "adapter", "list"});
 //   EXPECT_EQ(run.status, 0);
 //   EXPECT_EQ(run.err, "");
 //
-// A tool name without a slash is taken from the build's bin directory. The
-// tools never see the caller's ORLOCLI_HOST, ORLOCLI_PLUGIN_DIR or COLUMNS.
-// Commands run in-process with support/TestHost.h.
+// A tool name without a slash is taken from the build's bin directory, else
+// from $PATH (nm, bash). The tools never see the caller's ORLOCLI_HOST,
+// ORLOCLI_PLUGIN_DIR or COLUMNS; ToolOptions().Home(dir) keeps them off the
+// user's default host too. Commands run in-process with support/TestHost.h.
 #pragma once
 
 #include <sys/types.h>
 
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace TestSupport {
@@ -29,12 +31,19 @@ struct ToolRun {
   std::string err;
 };
 
+// Built as ToolOptions().Home(dir.Path()).Env({"COLUMNS=80"}).Input("text\n").
 struct ToolOptions {
   std::vector<std::string> env;      // NAME=VALUE to set, NAME to unset
   std::string input;                 // standard input, then end of file
   std::string home;                  // when set: HOME and XDG_STATE_HOME=<home>/state
   std::string cwd;                   // working directory; unchanged when empty
   std::chrono::seconds patience{60}; // killed and reported hung after this
+
+  ToolOptions &Env(std::vector<std::string> entries) { return env = std::move(entries), *this; }
+  ToolOptions &Input(std::string text) { return input = std::move(text), *this; }
+  ToolOptions &Home(std::string dir) { return home = std::move(dir), *this; }
+  ToolOptions &Cwd(std::string dir) { return cwd = std::move(dir), *this; }
+  ToolOptions &Patience(std::chrono::seconds limit) { return patience = limit, *this; }
 };
 
 // A tool started but not yet waited for (to act while it runs).
