@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -111,6 +112,9 @@ StartedTool StartTool(const std::vector<std::string> &argv, const ToolOptions &o
   for (const std::string &entry : options.env)
     SetOrUnset(entry);
   if (!options.cwd.empty() && ::chdir(options.cwd.c_str()) != 0)
+    ::_exit(126);
+  if (options.user >= 0 &&
+      (::setgroups(0, nullptr) != 0 || ::setgid(options.user) != 0 || ::setuid(options.user) != 0))
     ::_exit(126);
   std::vector<char *> pointers;
   for (std::string &word : words)

@@ -38,12 +38,16 @@ struct ToolOptions {
   std::string home;                  // when set: HOME and XDG_STATE_HOME=<home>/state
   std::string cwd;                   // working directory; unchanged when empty
   std::chrono::seconds patience{60}; // killed and reported hung after this
+  int user = -1; // when set (as root): run with this user and group ID and no other groups
 
   ToolOptions &Env(std::vector<std::string> entries) { return env = std::move(entries), *this; }
   ToolOptions &Input(std::string text) { return input = std::move(text), *this; }
   ToolOptions &Home(std::string dir) { return home = std::move(dir), *this; }
   ToolOptions &Cwd(std::string dir) { return cwd = std::move(dir), *this; }
   ToolOptions &Patience(std::chrono::seconds limit) { return patience = limit, *this; }
+  // CI runs as root, which reads and writes regardless of modes: permission
+  // cases run the tool as nobody instead of being skipped.
+  ToolOptions &User(int id) { return user = id, *this; }
 };
 
 // A tool started but not yet waited for (to act while it runs).
