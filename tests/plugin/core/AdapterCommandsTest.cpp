@@ -10,28 +10,6 @@ using namespace TestSupport;
 
 namespace {
 
-TEST(AdapterListTest, DefaultHostInHostOrder) {
-  UseProfile();
-  auto run = RunCommand("storage core adapter list");
-  ASSERT_TRUE(run.errors.empty());
-  EXPECT_EQ(Column(run.root, "HBA Name"),
-            (std::vector<std::string>{"olhba0", "olhba1", "olhba2", "olhba3", "olhba4", "olhba5", "olhba6",
-                                      "olhba64"}));
-  auto rows = Rows(run.root);
-  ASSERT_EQ(rows.size(), 8u);
-  // olhba3's capability mask is 0x12: data integrity and FPIN events, in bit order.
-  EXPECT_EQ(Texts(rows[3], "Capabilities"), (std::vector<std::string>{"Data Integrity", "FPIN Events"}));
-  EXPECT_TRUE(Texts(rows[1], "Capabilities").empty());
-  EXPECT_EQ(Text(rows[4], "Link State"), "link-down");
-  EXPECT_EQ(Text(rows[7], "Link State"), "online");
-
-  auto detailed = OnlyRow(RunCommand("storage core adapter listdetailed -a olhba6").root);
-  EXPECT_EQ(Text(detailed, "Adapter"), "olhba6");
-  EXPECT_FALSE(Text(detailed, "Driver Version").empty());
-  EXPECT_EQ(Texts(detailed, "Capabilities"),
-            (std::vector<std::string>{"Second Level Lun ID", "Data Integrity"}));
-}
-
 // Name matching is exact and case-sensitive; whether an unknown name still
 // sets the (empty) list differs per command.
 TEST(AdapterListTest, AdapterFilter) {
