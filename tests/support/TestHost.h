@@ -1,17 +1,20 @@
 // Running plug-in commands in-process, through the real framework and the
 // registered tree, on an in-memory host, and reading what they produced.
 //
-//   TestSupport::UseProfile();                      // or UseHostJson(PatchedProfile(R"({...})"))
-//   TestSupport::InjectFault("StorageInfo::GetLuns", "", "boom");
-//   auto run = TestSupport::RunCommand("storage core device list -d naa.1");
+//   using namespace TestSupport;
+//   UseProfile(); // or UseHostJson(PatchedProfile(R"({"devices": [...]})"))
+//   auto run = RunCommand("storage core device list -d naa.1");
 //   EXPECT_EQ(run.status, CliKit::kExitCommandError);
 //   EXPECT_EQ(run.errors, std::vector<std::string>{"Unable to find device with name naa.1"});
-//   for (const auto &row : TestSupport::Rows(run.root))
-//     EXPECT_EQ(TestSupport::Field(row, "Is SAS"), "false");
+//   InjectFault("Lun::GetRaidInfo"); // later commands meet this host failure
+//   for (const Row &row : Rows(RunCommand("storage core device list --skip-slow-fields").root))
+//     EXPECT_EQ(Field(row, "RAID Level"), "<skipped>");
 //
-// Field() reads any field as text; Text/Number/Flag/Texts read one type and
-// fail the test when the field is missing or of another type. The built tools
-// are run with support/Tools.h.
+// Field() reads any field as text and fails the test when it is missing;
+// Text/Number/Flag/Texts read one type and also fail it on another; Rows() fails
+// it when a row's field has another type than the list's row template. Keep
+// tests to behaviour and exact messages: the transcripts carry output shape.
+// The built tools are run with support/Tools.h.
 #pragma once
 
 #include <clikit/Cli.h>
