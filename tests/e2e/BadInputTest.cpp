@@ -4,7 +4,7 @@
 // clear line on standard error, the documented exit status, no signal, nothing
 // on standard output, and a host file left exactly as it was when the command
 // failed.
-#include "support/TestHost.h"
+#include "support/Tools.h"
 
 #include <olkctl/sim/HostControl.h>
 
@@ -13,14 +13,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -41,28 +39,13 @@ namespace {
 constexpr size_t kLongestWord = 128 * 1024 - 1;
 
 // A run that neither ends nor blocks for this long counts as hung.
-constexpr auto kPatience = std::chrono::seconds(60);
+constexpr std::chrono::seconds kPatience(60);
 
 enum class Tool { kOrlocli, kHost };
 
-struct Result {
-  int status = -1; // exit status; -1 when killed by a signal or hung
-  int signal = 0;  // the signal that ended it
-  bool hung = false;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const std::string &path, const std::string &text) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
+using Result = TestSupport::ToolRun;
+using TestSupport::ReadFile;
+using TestSupport::WriteFile;
 
 // Everything that shows whether a file was touched: identity, size, time and
 // bytes (when readable).
@@ -102,29 +85,25 @@ std::set<std::string> Listing(const std::string &dir) {
 }
 
 // A private directory per case: `dir` holds the host file host.json (from the
-// default profile), HOME and XDG_STATE_HOME point into it, and the captured
-// output lives beside it so that it never shows in its listing.
+// default profile), HOME and XDG_STATE_HOME point into it, and the tools' output
+// is captured elsewhere so that it never shows in its listing.
 class Sandbox {
 public:
-  Sandbox() {
-    std::string pattern = (fs::temp_directory_path() / "orlocli-badinput-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-      ADD_FAILURE() << "mkdtemp failed";
-    root_ = pattern;
-    dir_ = root_ + "/h";
+  Sandbox() : dir_(root_.File("h")), host_(dir_ + "/host.json") {
     fs::create_directory(dir_);
-    host_ = dir_ + "/host.json";
     OlkCtl::Sim::CreateHostFile(host_, "default", true);
   }
-  ~Sandbox() {
-    // A case may have made its directory read-only.
-    ::chmod(dir_.c_str(), 0700);
-    ::chmod(host_.c_str(), 0600);
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
+  ~Sandbox() { ::chmod(host_.c_str(), 0600); } // a case may have taken its permissions
+
+  // Hands the case's directory to `user`, who then runs the tools: root reads
+  // and writes regardless of file modes.
+  void GiveTo(int user) {
+    ::chmod(root_.Path().c_str(), 0711);
+    for (const auto &entry : fs::recursive_directory_iterator(dir_))
+      EXPECT_EQ(::lchown(entry.path().c_str(), user, user), 0) << entry.path();
+    EXPECT_EQ(::lchown(dir_.c_str(), user, user), 0);
+    user_ = user;
   }
-  Sandbox(const Sandbox &) = delete;
-  Sandbox &operator=(const Sandbox &) = delete;
 
   const std::string &Dir() const { return dir_; }
   const std::string &Host() const { return host_; }
@@ -144,75 +123,37 @@ public:
   }
 
   // Starts the tool; `env` entries are NAME=VALUE to set or NAME to unset.
-  pid_t Start(Tool tool, const std::vector<std::string> &args, const std::vector<std::string> &env) const {
-    std::vector<std::string> argv{TestSupport::BinPath(tool == Tool::kOrlocli ? "orlocli" : "orlocli-host")};
+  TestSupport::StartedTool Start(Tool tool, const std::vector<std::string> &args,
+                                 const std::vector<std::string> &env) const {
+    std::vector<std::string> argv{tool == Tool::kOrlocli ? "orlocli" : "orlocli-host"};
     for (const std::string &arg : args)
       argv.push_back(Expand(arg));
-    std::vector<std::string> settings{"HOME=" + dir_ + "/home", "XDG_STATE_HOME=" + dir_ + "/state",
-                                      "ORLOCLI_HOST", "ORLOCLI_PLUGIN_DIR", "COLUMNS"};
+    auto options = TestSupport::ToolOptions().Home(dir_).Cwd(dir_).Patience(kPatience);
+    options.env.push_back("HOME=" + dir_ + "/home");
     for (const std::string &entry : env)
-      settings.push_back(Expand(entry));
-    const std::string outPath = root_ + "/out", errPath = root_ + "/err";
-    pid_t pid = ::fork();
-    if (pid != 0)
-      return pid;
-    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int in = ::open("/dev/null", O_RDONLY);
-    if (out < 0 || err < 0 || in < 0)
-      ::_exit(126);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    for (const std::string &entry : settings) {
-      size_t equals = entry.find('=');
-      if (equals == std::string::npos)
-        ::unsetenv(entry.c_str());
-      else
-        ::setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
-    }
-    if (::chdir(dir_.c_str()) != 0)
-      ::_exit(126);
-    std::vector<char *> pointers;
-    for (std::string &word : argv)
-      pointers.push_back(word.data());
-    pointers.push_back(nullptr);
-    ::execv(pointers[0], pointers.data());
-    ::_exit(127);
-  }
-
-  Result Wait(pid_t pid) const {
-    Result result;
-    int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (::waitpid(pid, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, &status, 0);
-        result.hung = true;
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (!result.hung && WIFEXITED(status))
-      result.status = WEXITSTATUS(status);
-    if (!result.hung && WIFSIGNALED(status))
-      result.signal = WTERMSIG(status);
-    result.out = ReadFile(root_ + "/out");
-    result.err = ReadFile(root_ + "/err");
-    return result;
+      options.env.push_back(Expand(entry));
+    if (user_ >= 0)
+      options.User(user_);
+    return TestSupport::StartTool(argv, options);
   }
 
   Result Run(Tool tool, const std::vector<std::string> &args,
              const std::vector<std::string> &env = {}) const {
-    return Wait(Start(tool, args, env));
+    return TestSupport::WaitTool(Start(tool, args, env));
   }
 
 private:
-  std::string root_;
+  TestSupport::TempDir root_;
   std::string dir_;
   std::string host_;
+  int user_ = -1;
 };
+
+// True while `pid` has not ended (it is left to be waited for).
+bool Running(pid_t pid) {
+  siginfo_t info{};
+  return ::waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+}
 
 // True once `pid` waits for an exclusive flock (a "->" entry of /proc/locks).
 bool WaitsForExclusiveLock(pid_t pid) {
@@ -288,7 +229,7 @@ struct Case {
   std::function<void(const Sandbox &)> verify = nullptr;
   std::vector<std::string> env = {};
   const char *watched = "host.json";
-  bool needsPermissions = false; // root reads and writes regardless of modes
+  bool needsPermissions = false; // run as nobody when the tests run as root
 };
 
 void PrintTo(const Case &c, std::ostream *os) {
@@ -386,20 +327,9 @@ const Case kCases[] = {
      "expected one of: storage"},
     {"NewlineInNamespaceWord", Tool::kOrlocli, OnHost({"storage", "co\nre"}), 2,
      "Error: unknown command or namespace 'co\\nre' in 'storage'", "expected one of: core"},
-    {"UnknownNamespace", Tool::kOrlocli, OnHost({"network", "ip"}), 2,
-     "Error: unknown command or namespace 'network'", "expected one of: storage"},
-    {"UnknownCommand", Tool::kOrlocli, OnHost({"storage", "core", "adapter", "lst"}), 2,
-     "Error: unknown command or namespace 'lst' in 'storage core adapter'", "list"},
-    {"NamespaceWithoutCommand", Tool::kOrlocli, OnHost({"storage", "core"}), 2,
-     "Error: 'storage core' is a namespace", "claimrule"},
-    {"NoCommandAtAll", Tool::kOrlocli, OnHost({}), 2, "Error: no command given", "storage"},
     {"LongestNamespaceWord", Tool::kOrlocli, OnHost({"storage", "{long}"}), 2,
      "Error: unknown command or namespace 'aaaa", "' in 'storage'; expected one of: core"},
-    {"DashAsNamespaceWord", Tool::kOrlocli, OnHost({"-", "storage"}), 2,
-     "Error: unknown command or namespace '-'", "storage"},
-    // --- orlocli: options ---
-    {"UnknownCommandOption", Tool::kOrlocli, OnHost({"storage", "core", "adapter", "list", "--bogus"}), 2,
-     "Error: unknown option '--bogus'", "for command 'storage core adapter list'"},
+    // --- orlocli: options (the parser's own tests hold every refusal) ---
     {"NewlineInUnknownOption", Tool::kOrlocli, OnHost({"storage", "core", "adapter", "list", "--bo\ngus"}), 2,
      "Error: unknown option '--bo\\ngus'", "for command"},
     {"UnknownLeadingOption", Tool::kOrlocli, OnHost({"-x", "storage"}), 2, "Error: unknown option '-x'",
@@ -428,31 +358,7 @@ const Case kCases[] = {
      nullptr,
      nullptr,
      {"ORLOCLI_HOST={host}"}},
-    {"WordAfterOptions", Tool::kOrlocli, AddRule({"-t", "transport", "5000"}), 2,
-     "Error: unexpected argument '5000'", "for command 'storage core claimrule add'"},
-    {"FlagWithValue", Tool::kOrlocli, AddRule({"-r", "5000", "--force=yes"}), 2,
-     "Error: flag '--force' takes no value", "takes no value"},
-    {"OptionGivenTwice", Tool::kOrlocli, AddRule({"-r", "5000", "--rule=5001"}), 2,
-     "Error: parameter '--rule' given more than once", "more than once"},
-    {"ValueMissingBeforeNextOption", Tool::kOrlocli, AddRule({"-r", "--lun", "4"}), 2,
-     "Error: parameter '--rule' needs a value", "an integer from 0 to 65535"},
-    {"EnumValueOutsideList", Tool::kOrlocli, AddRule({"-r", "5000", "-t", ""}), 2,
-     "Error: parameter '--type' must be one of: vendor, location", "got ''"},
     // --- orlocli: integers ---
-    {"NegativeForZeroBasedRange", Tool::kOrlocli, AddRule({"-r", "5000", "-C", "-1"}), 2,
-     "Error: parameter '--channel' must be from 0 to 4096", "got '-1'"},
-    {"JustAboveInt64", Tool::kOrlocli, AddRule({"-r", "9223372036854775808"}), 2,
-     "Error: parameter '--rule' is outside the signed 64-bit integer range", "got '9223372036854775808'"},
-    {"JustBelowInt64", Tool::kOrlocli, AddRule({"-r", "-9223372036854775809"}), 2,
-     "Error: parameter '--rule' is outside the signed 64-bit integer range", "got '-9223372036854775809'"},
-    {"Int64MaxOutsideRange", Tool::kOrlocli, AddRule({"-r", "9223372036854775807"}), 2,
-     "Error: parameter '--rule' must be from 0 to 65535", "got '9223372036854775807'"},
-    {"ExponentNotation", Tool::kOrlocli, AddRule({"-r", "1e3"}), 2,
-     "Error: parameter '--rule' expects a signed 64-bit integer", "got '1e3'"},
-    {"HexadecimalNotation", Tool::kOrlocli, AddRule({"-r", "0x10"}), 2,
-     "Error: parameter '--rule' expects a signed 64-bit integer", "got '0x10'"},
-    {"EmptyInteger", Tool::kOrlocli, AddRule({"--rule="}), 2,
-     "Error: parameter '--rule' expects a signed 64-bit integer", "got ''"},
     {"LongestInteger", Tool::kOrlocli, AddRule({"-r", "{digits}"}), 2,
      "Error: parameter '--rule' is outside the signed 64-bit integer range", "got '7777"},
     {"OneMebibyteCommandLine", Tool::kOrlocli,
@@ -558,14 +464,9 @@ const Case kCases[] = {
     {"OtherChangeBetweenReadAndWriteIsKept", Tool::kOrlocli, AddRule5000(), 0, "", "", PrepareRule5001,
      InstallNextHost, BothRulesKept},
     // --- orlocli-host: the command line ---
-    {"HostToolNoCommand", Tool::kHost, Words({}), 2, "orlocli-host: a command is needed", "--help"},
-    {"HostToolUnknownCommand", Tool::kHost, Words({"shwo"}), 2, "orlocli-host: unknown command \"shwo\"",
-     "--help"},
     {"HostToolEmptyCommand", Tool::kHost, Words({""}), 2, "orlocli-host: unknown command \"\"", "--help"},
     {"HostToolNewlineInCommand", Tool::kHost, Words({"sh\now"}), 2,
      "orlocli-host: unknown command \"sh\\now\"", "--help"},
-    {"HostToolUnknownOption", Tool::kHost, Words({"--verbose", "show"}), 2,
-     "orlocli-host: unknown option --verbose", "--help"},
     {"HostToolHostWithoutValue", Tool::kHost, Words({"--host"}), 2,
      "orlocli-host: option --host needs a value", "value"},
     {"HostToolHostEmpty", Tool::kHost, Words({"--host=", "fault", "clear"}), 2,
@@ -579,8 +480,6 @@ const Case kCases[] = {
     // --- orlocli-host init ---
     {"InitOverExistingFile", Tool::kHost, Words({"init", "--profile", "empty", "{host}"}), 1,
      "orlocli-host: ", "host.json already exists (use --force to replace it)"},
-    {"InitFlagWithValue", Tool::kHost, Words({"init", "--force=1", "{host}"}), 2,
-     "orlocli-host: option --force of init takes no value", "no value"},
     {"InitFlagTwice", Tool::kHost, Words({"init", "--force", "--force", "{host}"}), 2,
      "orlocli-host: option --force of init given more than once", "more than once"},
     {"InitUnknownProfile", Tool::kHost, Words({"init", "--profile", "nosuch", "--force", "{host}"}), 2,
@@ -590,39 +489,19 @@ const Case kCases[] = {
     {"InitForcedCannotWrite", Tool::kHost, Words({"init", "--force", "{host}"}), 4,
      "orlocli-host: ", "host.json: cannot create the lock file ", DangleLock},
     // --- orlocli-host fault ---
-    {"FaultAddWithoutMessage", Tool::kHost, OnHostTool({"fault", "add", "Lun::SetDisplayName"}), 2,
-     "orlocli-host: fault add needs --message TEXT", "--message"},
     {"FaultAddMessageWithoutValue", Tool::kHost,
      OnHostTool({"fault", "add", "Lun::GetRaidInfo", "--message"}), 2,
      "orlocli-host: option --message of fault add needs a value", "needs a value"},
     {"FaultAddMessageTwice", Tool::kHost,
      OnHostTool({"fault", "add", "Lun::GetRaidInfo", "--message", "a", "--message=b"}), 2,
      "orlocli-host: option --message of fault add given more than once", "more than once"},
-    {"FaultAddNegativeTimes", Tool::kHost,
-     OnHostTool({"fault", "add", "Lun::GetRaidInfo", "--message", "m", "--times", "-5"}), 2,
-     "orlocli-host: --times needs a whole number of 0 or more", "not \"-5\""},
-    {"FaultAddTimesAboveInt64", Tool::kHost,
-     OnHostTool({"fault", "add", "Lun::GetRaidInfo", "--message", "m", "--times", "9223372036854775808"}), 2,
-     "orlocli-host: --times needs a whole number of 0 or more", "not \"9223372036854775808\""},
-    {"FaultAddTimesExponent", Tool::kHost,
-     OnHostTool({"fault", "add", "Lun::GetRaidInfo", "--message", "m", "--times=1e3"}), 2,
-     "orlocli-host: --times needs a whole number of 0 or more", "not \"1e3\""},
-    {"FaultAddTimesHexadecimal", Tool::kHost,
-     OnHostTool({"fault", "add", "Lun::GetRaidInfo", "--message", "m", "--times", "0x10"}), 2,
-     "orlocli-host: --times needs a whole number of 0 or more", "not \"0x10\""},
     {"FaultAddLongestWords", Tool::kHost,
      OnHostTool({"fault", "add", "{long}", "--message", "{long}", "--times", "{digits}"}), 2,
      "orlocli-host: --times needs a whole number of 0 or more", "not \"7777"},
     {"FaultAddEmptyOperation", Tool::kHost, OnHostTool({"fault", "add", "", "--message", "m"}), 2,
      "orlocli-host: unexpected empty argument for fault add", "fault add"},
-    {"FaultAddNoOperation", Tool::kHost, OnHostTool({"fault", "add", "--message", "m"}), 2,
-     "orlocli-host: fault add needs an OPERATION", "OPERATION"},
     {"FaultAddTwoOperations", Tool::kHost, OnHostTool({"fault", "add", "A::B", "C::D", "--message", "m"}), 2,
      "orlocli-host: unexpected argument \"C::D\" for fault add", "fault add"},
-    {"FaultWithoutAction", Tool::kHost, OnHostTool({"fault"}), 2,
-     "orlocli-host: fault needs add, list or clear", "--help"},
-    {"FaultUnknownAction", Tool::kHost, OnHostTool({"fault", "remove"}), 2,
-     "orlocli-host: unknown fault action \"remove\"", "add, list or clear"},
     {"FaultAddOnTruncatedHost", Tool::kHost, OnHostTool({"fault", "add", "A::B", "--message", "m"}), 4,
      "orlocli-host: ", "host.json: line ", Truncate},
     {"FaultClearOnNewerHost", Tool::kHost, OnHostTool({"fault", "clear"}), 4,
@@ -634,22 +513,12 @@ const Case kCases[] = {
     // --- orlocli-host validate and show of broken files ---
     {"ValidateTruncated", Tool::kHost, Words({"validate", "{host}"}), 1, "orlocli-host: ", "host.json: line ",
      Truncate},
-    {"ValidateEmpty", Tool::kHost, Words({"validate", "{host}"}), 1,
-     "orlocli-host: ", "host.json: line 1, column 1: syntax error", WriteEmpty},
-    {"ValidateUnknownMember", Tool::kHost, Words({"validate", "{host}"}), 1,
-     "orlocli-host: ", "host.json: sizee: unknown member", AddUnknownMember},
     {"ValidateMemberWithControlCharacters", Tool::kHost, Words({"validate", "{host}"}), 1,
      "orlocli-host: ", "host.json: bad\\nkey\\x1b[31m: unknown member", AddControlMember},
-    {"ValidateNewerSchema", Tool::kHost, Words({"validate", "{host}"}), 1, "orlocli-host: ",
-     "host.json: schemaVersion: the file was written by a newer version (schema version 2", MakeNewer},
-    {"ValidateMemberTwice", Tool::kHost, Words({"validate", "{host}"}), 1,
-     "orlocli-host: ", "member \"schemaVersion\" appears twice", AddMemberTwice},
     {"ValidateWrongType", Tool::kHost, Words({"validate", "{host}"}), 1,
      "orlocli-host: ", "host.json: system.hostName: expected a string, found an integer", MakeHostNameNumber},
     {"ValidateDirectory", Tool::kHost, Words({"validate", "{host}"}), 1,
      "orlocli-host: ", "host.json: not a regular file", ReplaceByDirectory},
-    {"ValidateFifo", Tool::kHost, Words({"validate", "{host}"}), 1,
-     "orlocli-host: ", "host.json: not a regular file", ReplaceByFifo},
     {"ValidateMissing",
      Tool::kHost,
      Words({"validate", "{dir}/missing.json"}),
@@ -673,10 +542,9 @@ class BadInput : public testing::TestWithParam<Case> {};
 
 TEST_P(BadInput, EndsWithOneClearLineAndLeavesTheHostAlone) {
   const Case &c = GetParam();
-  if (c.needsPermissions && ::geteuid() == 0)
-    GTEST_SKIP() << "runs as root, which ignores file modes; the structural cases (a directory, a FIFO or a "
-                    "dangling link in place of a file) cover the same paths";
   Sandbox box;
+  if (c.needsPermissions && ::geteuid() == 0)
+    box.GiveTo(65534);
   if (c.arrange)
     c.arrange(box);
   if (testing::Test::HasFatalFailure())
@@ -691,11 +559,11 @@ TEST_P(BadInput, EndsWithOneClearLineAndLeavesTheHostAlone) {
     int lock = ::open((box.Host() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     ASSERT_GE(lock, 0);
     ASSERT_EQ(::flock(lock, LOCK_SH), 0);
-    pid_t pid = box.Start(c.tool, c.args, c.env);
+    TestSupport::StartedTool started = box.Start(c.tool, c.args, c.env);
     const auto deadline = std::chrono::steady_clock::now() + kPatience;
     bool waiting = false;
-    while (!waiting && std::chrono::steady_clock::now() < deadline && ::waitpid(pid, nullptr, WNOHANG) == 0) {
-      waiting = WaitsForExclusiveLock(pid);
+    while (!waiting && std::chrono::steady_clock::now() < deadline && Running(started.pid)) {
+      waiting = WaitsForExclusiveLock(started.pid);
       if (!waiting)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -704,7 +572,7 @@ TEST_P(BadInput, EndsWithOneClearLineAndLeavesTheHostAlone) {
       before = Snapshot(watched);
     }
     ::close(lock);
-    run = box.Wait(pid);
+    run = TestSupport::WaitTool(started);
     ASSERT_TRUE(waiting) << "the command never waited to write the host; stderr: " << run.err;
   } else {
     run = box.Run(c.tool, c.args, c.env);

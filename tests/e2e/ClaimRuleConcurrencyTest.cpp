@@ -1,7 +1,7 @@
 // Many orlocli processes changing and listing the claim rules of one host file
 // at once: no change is lost, and no listing sees a change half made.
-#include "olkctl/HostFiles.h"
 #include "support/TestHost.h"
+#include "support/Tools.h"
 
 #include <olkctl/sim/HostControl.h>
 
@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,20 +19,13 @@ namespace {
 // Runs orlocli on `host` with `arguments`; its exit status, and standard
 // output in `out` when given.
 int Orlocli(const std::string &host, const std::string &arguments, std::string *out = nullptr) {
-  const std::string command =
-      "'" + TestSupport::BinPath("orlocli") + "' --host '" + host + "' " + arguments + " 2>/dev/null";
-  FILE *pipe = ::popen(command.c_str(), "r");
-  if (!pipe)
-    return -1;
-  std::string text;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    text.append(buffer, n);
-  int status = ::pclose(pipe);
+  std::vector<std::string> argv = {"orlocli", "--host", host};
+  for (const std::string &word : TestSupport::SplitWords(arguments))
+    argv.push_back(word);
+  TestSupport::ToolRun run = TestSupport::RunTool(argv);
   if (out)
-    *out = text;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    *out = run.out;
+  return run.status;
 }
 
 // The (rule, side) pairs of one class in a json listing.
@@ -44,20 +36,20 @@ std::multiset<std::pair<int, std::string>> Listed(const std::string &json) {
   return rows;
 }
 
-std::string NewHost(const HostFiles::TempDir &dir) {
+std::string NewHost(const TestSupport::TempDir &dir) {
   const std::string file = dir.File("host.json");
-  HostFiles::WriteFile(file, OlkCtl::Sim::ProfileJson("default"));
+  TestSupport::WriteFile(file, OlkCtl::Sim::ProfileJson("default"));
   return file;
 }
 
 TEST(ClaimRuleConcurrencyTest, ConcurrentAddsAreAllKept) {
-  HostFiles::TempDir dir;
+  TestSupport::TempDir dir;
   const std::string host = NewHost(dir);
   constexpr int kWriters = 10;
   constexpr int kRulesEach = 4;
   std::vector<pid_t> writers;
   for (int w = 0; w < kWriters; ++w)
-    writers.push_back(HostFiles::Spawn([&host, w] {
+    writers.push_back(TestSupport::Spawn([&host, w] {
       bool ok = true;
       for (int r = 0; r < kRulesEach; ++r) {
         const int id = 1000 + w * 10 + r;
@@ -68,7 +60,7 @@ TEST(ClaimRuleConcurrencyTest, ConcurrentAddsAreAllKept) {
       return ok;
     }));
   for (pid_t pid : writers)
-    EXPECT_TRUE(HostFiles::WaitOk(pid)) << "a writer saw a failing add";
+    EXPECT_TRUE(TestSupport::WaitOk(pid)) << "a writer saw a failing add";
 
   std::string json;
   ASSERT_EQ(Orlocli(host, "--formatter json storage core claimrule list", &json), 0);
@@ -89,7 +81,7 @@ TEST(ClaimRuleConcurrencyTest, ConcurrentAddsAreAllKept) {
 // change of the host. Listings running meanwhile must always see each moving
 // rule exactly once, and every other rule unchanged.
 TEST(ClaimRuleConcurrencyTest, ListingsNeverSeeAHalfAppliedChange) {
-  HostFiles::TempDir dir;
+  TestSupport::TempDir dir;
   const std::string host = NewHost(dir);
   const std::vector<int> movers = {3000, 4000};
   for (int id : movers)
@@ -105,7 +97,7 @@ TEST(ClaimRuleConcurrencyTest, ListingsNeverSeeAHalfAppliedChange) {
   constexpr int kListings = 12;
   std::vector<pid_t> writers, readers;
   for (int id : movers)
-    writers.push_back(HostFiles::Spawn([&host, id] {
+    writers.push_back(TestSupport::Spawn([&host, id] {
       bool ok = true;
       for (int m = 0; m < kMoves; ++m) {
         const int from = id + m % 2;
@@ -117,7 +109,7 @@ TEST(ClaimRuleConcurrencyTest, ListingsNeverSeeAHalfAppliedChange) {
       return ok;
     }));
   for (int r = 0; r < kReaders; ++r)
-    readers.push_back(HostFiles::Spawn([&host, &movers, &initial] {
+    readers.push_back(TestSupport::Spawn([&host, &movers, &initial] {
       for (int l = 0; l < kListings; ++l) {
         std::string text;
         if (Orlocli(host, "--formatter json storage core claimrule list", &text) != 0)
@@ -141,9 +133,9 @@ TEST(ClaimRuleConcurrencyTest, ListingsNeverSeeAHalfAppliedChange) {
       return true;
     }));
   for (pid_t pid : writers)
-    EXPECT_TRUE(HostFiles::WaitOk(pid)) << "a move failed";
+    EXPECT_TRUE(TestSupport::WaitOk(pid)) << "a move failed";
   for (pid_t pid : readers)
-    EXPECT_TRUE(HostFiles::WaitOk(pid)) << "a listing saw a half-applied change";
+    EXPECT_TRUE(TestSupport::WaitOk(pid)) << "a listing saw a half-applied change";
 
   // An even number of moves brings every rule home.
   ASSERT_EQ(Orlocli(host, "--formatter json storage core claimrule list", &json), 0);

@@ -6,14 +6,12 @@
 // blocks that start with '#' are comments. ORLOCLI_UPDATE_TRANSCRIPTS=1 rewrites
 // the expected parts from what the tools print now (review the diff!).
 #include "support/TestHost.h"
+#include "support/Tools.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -26,7 +24,7 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Block {
-  std::vector<std::string> leading;  // comment lines before the command
+  std::vector<std::string> leading; // comment lines before the command
   std::string command;
   std::string expected;
   int status = 0;
@@ -77,17 +75,12 @@ std::string Render(const Transcript &t) {
   return out;
 }
 
-int RunShell(const std::string &command, std::string &output) {
-  output.clear();
-  FILE *pipe = popen(("exec 2>&1; " + command).c_str(), "r");
-  if (!pipe)
-    return -1;
-  char buffer[8192];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    output.append(buffer, n);
-  int status = pclose(pipe);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+// Runs a shell command line with standard error merged into standard output.
+int RunShell(const std::string &command, const std::vector<std::string> &env, std::string &output) {
+  TestSupport::ToolRun run =
+      TestSupport::RunTool({"sh", "-c", "exec 2>&1; " + command}, TestSupport::ToolOptions().Env(env));
+  output = run.out;
+  return run.signal ? 128 + run.signal : run.status;
 }
 
 std::vector<std::string> TranscriptFiles() {
@@ -115,22 +108,17 @@ TEST_P(TranscriptTest, MatchesWhatTheToolsPrint) {
 
   // A fresh default host per transcript, and nothing taken from the user's
   // environment.
-  char dirTemplate[] = "/tmp/orlocli-transcript-XXXXXX";
-  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-  const std::string dir = dirTemplate;
-  const std::string host = dir + "/host.json";
-  setenv("XDG_STATE_HOME", dir.c_str(), 1);
-  setenv("ORLOCLI_HOST", host.c_str(), 1);
-  unsetenv("COLUMNS");
-  unsetenv("ORLOCLI_PLUGIN_DIR");
-  setenv("PATH", (std::string(ORLOCLI_BIN_DIR) + ":/usr/bin:/bin").c_str(), 1);
+  TestSupport::TempDir dir;
+  const std::string host = dir.File("host.json");
+  const std::vector<std::string> env = {"XDG_STATE_HOME=" + dir.Path(), "ORLOCLI_HOST=" + host,
+                                        "PATH=" + std::string(ORLOCLI_BIN_DIR) + ":/usr/bin:/bin"};
   std::string initOutput;
-  ASSERT_EQ(RunShell("orlocli-host init --profile default '" + host + "'", initOutput), 0) << initOutput;
+  ASSERT_EQ(RunShell("orlocli-host init --profile default '" + host + "'", env, initOutput), 0) << initOutput;
 
   const bool update = std::getenv("ORLOCLI_UPDATE_TRANSCRIPTS") != nullptr;
   for (Block &block : transcript.blocks) {
     std::string output;
-    int status = RunShell(block.command, output);
+    int status = RunShell(block.command, env, output);
     if (update) {
       block.expected = output;
       block.status = status;
@@ -141,7 +129,6 @@ TEST_P(TranscriptTest, MatchesWhatTheToolsPrint) {
   }
   if (update)
     std::ofstream(file) << Render(transcript);
-  fs::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transcripts, TranscriptTest, ::testing::ValuesIn(TranscriptFiles()),

@@ -41,9 +41,9 @@ TEST(FuzzRegressionHostState, TextThatIsNotUtf8IsSavedWithReplacementCharacters)
     TestSupport::UseProfile();
     std::vector<std::string> args = add;
     args.insert(args.end(), c.args.begin(), c.args.end());
-    CliKit::Execution execution = TestSupport::Run(args);
-    ASSERT_EQ(execution.status, CliKit::kExitOk) << execution.usageError << execution.failure
-                                                 << testing::PrintToString(TestSupport::Errors(execution));
+    auto run = TestSupport::RunCommand(args);
+    ASSERT_EQ(run.status, CliKit::kExitOk)
+        << run.execution.usageError << run.execution.failure << testing::PrintToString(run.errors);
 
     std::string saved;
     ASSERT_NO_THROW(saved = OlkCtl::Sim::CurrentStateJson());

@@ -1,6 +1,6 @@
 // storage core adapter rescan: argument rules, messages, and what a rescan
 // changes on the host as later listings see it.
-#include "DeviceTestHelpers.h"
+#include "support/TestHost.h"
 
 #include <olkctl/storage/StorageInfoImpl.h>
 
@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-using namespace DeviceTests;
-using TestSupport::Errors;
+using namespace TestSupport;
 
 namespace {
 
@@ -18,115 +17,92 @@ const char *kPendingDevice = "naa.6001405e2b7a94c1d3f04b8a9c5e7d21";
 const char *kPendingPath = "olhba64:C0:T1:L0";
 const char *kOfflineDevice = "naa.6000097000019760012353303031ffff";
 
-bool IsTrueResult(const CliKit::Execution &run) {
-  auto root = std::dynamic_pointer_cast<MetaBool>(run.output ? run.output->GetRootObject() : nullptr);
-  return root && root->HasValue() && root->GetValue();
+bool Rescan(const std::string &options) {
+  auto run = RunCommand("storage core adapter rescan " + options);
+  EXPECT_TRUE(run.errors.empty()) << testing::PrintToString(run.errors);
+  return Succeeded(run);
 }
 
 std::vector<std::string> DevicesOf(const std::string &adapter) {
-  return Column(Exec(With(kAdapterDevices, {"-A", adapter})), "Device UID");
+  return Column(RunCommand("storage core adapter device list -A " + adapter).root, "Device UID");
 }
 
-TEST(AdapterRescanTest, ArgumentsAndRefusals) {
+TEST(AdapterRescanTest, ArgumentsRefusalsAndFailures) {
   struct Case {
-    std::vector<std::string> options;
+    std::string options;
     std::vector<std::string> errors;
+    std::string fault; // operation failing on every adapter ("*")
   };
   const std::vector<Case> cases = {
-      {{}, {"Missing --adapter or --all option"}},
-      {{"-t", "add"}, {"Missing --adapter or --all option"}},
-      {{"--skip-claim"}, {"Missing --adapter or --all option"}},
-      {{"-A", "olhba99"}, {"Unable to rescan adapter olhba99: no such adapter on this host"}},
-      {{"-A", "olhba2"}, {}},
-      {{"-A", "olhba2", "-t", "update", "-F"}, {}},
+      {"", {"Missing --adapter or --all option"}, ""},
+      {"-t add --skip-claim", {"Missing --adapter or --all option"}, ""},
+      {"-A olhba99", {"Unable to rescan adapter olhba99: no such adapter on this host"}, ""},
+      {"-A olhba2 -t update -F", {}, ""},
       // "--all" wins over a named adapter, even one that does not exist.
-      {{"-A", "olhba99", "--all"}, {}},
-      {{"-a", "-t", "delete", "-S"}, {}},
+      {"-A olhba99 --all", {}, ""},
+      {"-a -t delete -S", {}, ""},
+      {"--all",
+       {"Unable to perform rescan operation. rescan in progress"},
+       "StorageInfo::RescanScsiInterfaces"},
+      // The fault names "*": a rescan of one adapter is not affected.
+      {"-A olhba64", {}, "StorageInfo::RescanScsiInterfaces"},
   };
   for (const Case &c : cases) {
-    SCOPED_TRACE(testing::PrintToString(c.options));
-    TestSupport::UseProfile();
-    auto run = Exec(With(kAdapterRescan, c.options));
-    ASSERT_TRUE(run.output);
-    EXPECT_EQ(Errors(run), c.errors);
-    EXPECT_EQ(IsTrueResult(run), c.errors.empty());
-    if (!c.errors.empty()) {
-      EXPECT_FALSE(run.output->GetRootObject());
-    }
+    SCOPED_TRACE(c.options);
+    UseProfile();
+    if (!c.fault.empty())
+      InjectFault(c.fault, "*", "rescan in progress");
+    auto run = RunCommand("storage core adapter rescan " + c.options);
+    EXPECT_EQ(run.errors, c.errors);
+    EXPECT_EQ(Succeeded(run), c.errors.empty());
+    EXPECT_EQ(run.root != nullptr, c.errors.empty());
   }
+  auto unknownType = RunCommand("storage core adapter rescan -A olhba2 -t everything");
+  EXPECT_EQ(unknownType.status, CliKit::kExitUsage);
+  EXPECT_FALSE(unknownType.execution.output) << "refused before the command runs";
 }
 
-TEST(AdapterRescanTest, UnknownTypeIsRefusedBeforeTheCommandRuns) {
-  TestSupport::UseProfile();
-  auto run = Exec(With(kAdapterRescan, {"-A", "olhba2", "-t", "everything"}));
-  EXPECT_EQ(run.status, CliKit::kExitUsage);
-  EXPECT_FALSE(run.output);
-}
-
-TEST(AdapterRescanTest, HostFailure) {
-  TestSupport::UseProfile();
-  InjectFault("StorageInfo::RescanScsiInterfaces", "*", "rescan in progress");
-  auto run = Exec(With(kAdapterRescan, {"--all"}));
-  EXPECT_EQ(Errors(run), std::vector<std::string>{"Unable to perform rescan operation. rescan in progress"});
-  EXPECT_FALSE(run.output->GetRootObject());
-  // The fault names "*": a rescan of one adapter is not affected.
-  EXPECT_TRUE(IsTrueResult(Exec(With(kAdapterRescan, {"-A", "olhba64"}))));
-}
-
-TEST(AdapterRescanTest, AddDiscoversThePendingPathAndClaimsIt) {
-  TestSupport::UseProfile();
+TEST(AdapterRescanTest, AddDiscoversThePendingPathOfThatAdapterOnly) {
+  UseProfile();
+  ASSERT_TRUE(Rescan("-A olhba2 -t add"));
+  EXPECT_FALSE(OlkCtl::Storage::StorageInfoImpl().GetScsiPath(kPendingPath)) << "another adapter's path";
   EXPECT_EQ(DevicesOf("olhba64"), std::vector<std::string>{"naa.60060160a0b2320089abcdef01234567"});
-  EXPECT_TRUE(Rows(Exec(With(kDeviceList, {"-d", kPendingDevice}))).empty());
+  EXPECT_TRUE(Rows(RunCommand(std::string("storage core device list -d ") + kPendingDevice).root).empty());
 
-  ASSERT_TRUE(IsTrueResult(Exec(With(kAdapterRescan, {"-A", "olhba64", "-t", "add"}))));
-
+  ASSERT_TRUE(Rescan("-A olhba64 -t add"));
   EXPECT_EQ(DevicesOf("olhba64"),
             (std::vector<std::string>{kPendingDevice, "naa.60060160a0b2320089abcdef01234567"}));
-  auto rows = Rows(Exec(With(kDeviceList, {"-d", kPendingDevice})));
-  ASSERT_EQ(rows.size(), 1u);
-  OlkCtl::Storage::StorageInfoImpl storage;
-  auto path = storage.GetScsiPath(kPendingPath);
+  EXPECT_EQ(Rows(RunCommand(std::string("storage core device list -d ") + kPendingDevice).root).size(), 1u);
+  auto path = OlkCtl::Storage::StorageInfoImpl().GetScsiPath(kPendingPath);
   ASSERT_TRUE(path);
   EXPECT_EQ(path->GetDeviceName(), kPendingDevice);
   EXPECT_FALSE(path->GetPluginName().empty()) << "the new path is claimed by the loaded rules";
 
   // Discovered once: a second add finds nothing new.
-  ASSERT_TRUE(IsTrueResult(Exec(With(kAdapterRescan, {"-A", "olhba64", "-t", "add"}))));
+  ASSERT_TRUE(Rescan("-A olhba64 -t add"));
   EXPECT_EQ(DevicesOf("olhba64").size(), 2u);
-}
 
-TEST(AdapterRescanTest, AddWithSkipClaimLeavesThePathUnclaimed) {
-  TestSupport::UseProfile();
-  ASSERT_TRUE(IsTrueResult(Exec(With(kAdapterRescan, {"-A", "olhba64", "-t", "add", "--skip-claim"}))));
-  OlkCtl::Storage::StorageInfoImpl storage;
-  auto path = storage.GetScsiPath(kPendingPath);
+  UseProfile();
+  ASSERT_TRUE(Rescan("-A olhba64 -t add --skip-claim"));
+  path = OlkCtl::Storage::StorageInfoImpl().GetScsiPath(kPendingPath);
   ASSERT_TRUE(path);
   EXPECT_EQ(path->GetPluginName(), "");
 }
 
-TEST(AdapterRescanTest, OtherAdaptersKeepTheirPendingPaths) {
-  TestSupport::UseProfile();
-  ASSERT_TRUE(IsTrueResult(Exec(With(kAdapterRescan, {"-A", "olhba2", "-t", "add"}))));
-  OlkCtl::Storage::StorageInfoImpl storage;
-  EXPECT_FALSE(storage.GetScsiPath(kPendingPath));
-}
-
 TEST(AdapterRescanTest, DeleteForgetsDeadPathsAndTheirOrphanDevices) {
-  TestSupport::UseProfile();
-  ASSERT_TRUE(OlkCtl::Storage::StorageInfoImpl().GetLun(kOfflineDevice, true));
+  UseProfile();
   // Deleting on another adapter leaves olhba3's dead path alone.
-  ASSERT_TRUE(IsTrueResult(Exec(With(kAdapterRescan, {"-A", "olhba2", "-t", "delete"}))));
+  ASSERT_TRUE(Rescan("-A olhba2 -t delete"));
   ASSERT_TRUE(OlkCtl::Storage::StorageInfoImpl().GetLun(kOfflineDevice, true));
 
-  ASSERT_TRUE(IsTrueResult(Exec(With(kAdapterRescan, {"-A", "olhba3", "-t", "delete"}))));
+  ASSERT_TRUE(Rescan("-A olhba3 -t delete"));
   OlkCtl::Storage::StorageInfoImpl storage;
   EXPECT_FALSE(storage.GetScsiPath("olhba3:C0:T1:L3"));
   EXPECT_FALSE(storage.GetLun(kOfflineDevice, true));
   EXPECT_TRUE(storage.GetScsiPath("olhba3:C0:T0:L1")) << "live paths stay";
-}
 
-TEST(AdapterRescanTest, DeviceInUseSurvivesLosingItsLastPath) {
-  TestSupport::UseHostJson(R"({"schemaVersion": 1,
+  // A device in use survives losing its last path.
+  UseHostJson(R"({"schemaVersion": 1,
     "adapters": [{"name": "hba1", "transport": "fc", "linkState": "link-up"}],
     "devices": [{"name": "naa.busy", "inUse": true}, {"name": "naa.idle"}],
     "paths": [
@@ -134,15 +110,15 @@ TEST(AdapterRescanTest, DeviceInUseSurvivesLosingItsLastPath) {
        "state": "dead"},
       {"uid": "p2", "runtimeName": "hba1:C0:T0:L1", "device": "naa.idle", "adapter": "hba1", "plugin": "NMP",
        "state": "dead"}]})");
-  ASSERT_TRUE(IsTrueResult(Exec(With(kAdapterRescan, {"-A", "hba1", "-t", "delete"}))));
-  OlkCtl::Storage::StorageInfoImpl storage;
-  EXPECT_TRUE(storage.GetScsiPaths().empty());
-  EXPECT_TRUE(storage.GetLun("naa.busy", true));
-  EXPECT_FALSE(storage.GetLun("naa.idle", true));
+  ASSERT_TRUE(Rescan("-A hba1 -t delete"));
+  OlkCtl::Storage::StorageInfoImpl after;
+  EXPECT_TRUE(after.GetScsiPaths().empty());
+  EXPECT_TRUE(after.GetLun("naa.busy", true));
+  EXPECT_FALSE(after.GetLun("naa.idle", true));
 }
 
 TEST(AdapterRescanTest, UpdateMarksPathsOfALinkDownAdapterDead) {
-  TestSupport::UseHostJson(R"({"schemaVersion": 1,
+  UseHostJson(R"({"schemaVersion": 1,
     "adapters": [{"name": "up", "transport": "fc", "linkState": "link-up"},
                  {"name": "down", "transport": "fcoe", "linkState": "link-down"}],
     "devices": [{"name": "naa.d"}],
@@ -155,23 +131,23 @@ TEST(AdapterRescanTest, UpdateMarksPathsOfALinkDownAdapterDead) {
     return OlkCtl::Storage::StorageInfoImpl().GetScsiPath(path)->GetStateString();
   };
   // Updating another adapter changes nothing here.
-  ASSERT_TRUE(IsTrueResult(Exec(With(kAdapterRescan, {"-A", "up", "-t", "update"}))));
+  ASSERT_TRUE(Rescan("-A up -t update"));
   EXPECT_EQ(stateOf("down:C0:T0:L0"), "active");
 
-  ASSERT_TRUE(IsTrueResult(Exec(With(kAdapterRescan, {"-A", "down", "-t", "update"}))));
+  ASSERT_TRUE(Rescan("-A down -t update"));
   EXPECT_EQ(stateOf("down:C0:T0:L0"), "dead");
   EXPECT_EQ(stateOf("down:C0:T0:L1"), "off") << "an administratively disabled path stays off";
   EXPECT_EQ(stateOf("up:C0:T0:L0"), "active");
 
   // "all" updates and then forgets the dead path; the device keeps its live one.
-  ASSERT_TRUE(IsTrueResult(Exec(With(kAdapterRescan, {"--all"}))));
+  ASSERT_TRUE(Rescan("--all"));
   EXPECT_FALSE(OlkCtl::Storage::StorageInfoImpl().GetScsiPath("down:C0:T0:L0"));
   EXPECT_EQ(DevicesOf("up"), std::vector<std::string>{"naa.d"});
 }
 
 TEST(AdapterRescanTest, AllOnTheDefaultHost) {
-  TestSupport::UseProfile();
-  ASSERT_TRUE(IsTrueResult(Exec(With(kAdapterRescan, {"--all"}))));
+  UseProfile();
+  ASSERT_TRUE(Rescan("--all"));
   OlkCtl::Storage::StorageInfoImpl storage;
   // The FCoE adapter is down: its path is gone, the endpoint keeps its FC path.
   EXPECT_FALSE(storage.GetScsiPath("olhba4:C0:T0:L0"));

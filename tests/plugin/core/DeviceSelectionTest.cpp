@@ -1,7 +1,7 @@
 // The device-selection helpers shared by the device setting commands.
 #include "core/DeviceData.h"
 
-#include "DeviceTestHelpers.h"
+#include "support/TestHost.h"
 
 #include <olkctl/storage/StorageInfoImpl.h>
 
@@ -70,7 +70,6 @@ TEST(DeviceSelectionTest, PatternsAndRefusals) {
       {"vendor star refused", ByVendor("*"), false, {}, {"Invalid value for --vendor"}},
       {"model star refused", ByVendor("ABC", "*"), false, {}, {"Invalid value for --model"}},
       {"controller prefix", ByController("HX*"), true, {"d.nvme1", "d.nvme2"}, {}},
-      {"controller exact", ByController("HX7 3.84TB NVMe SSD"), true, {"d.nvme1"}, {}},
       {"controller star refused",
        ByController("*"),
        false,
@@ -80,7 +79,6 @@ TEST(DeviceSelectionTest, PatternsAndRefusals) {
       {"pci vendor upper case hex", ByPci("1D78", "1000"), true, {"d.nvme2"}, {}},
       {"pci sub-vendor", ByPci("1d78", "1d79"), true, {"d.nvme1"}, {}},
       {"pci vendor zero", ByPci("0"), false, {}, {"Invalid input for --pci-vendor-id"}},
-      {"pci vendor not hex", ByPci("zz"), false, {}, {"Invalid input for --pci-vendor-id"}},
       {"pci sub-vendor zero", ByPci("1d78", "0000"), false, {}, {"Invalid input for --pci-sub-vendor-id"}},
   };
   TestSupport::UseHostJson(kHost);
