@@ -108,7 +108,7 @@ int main(int argc, char **argv) {
     // validate then ends the tool as a bad host does here.
     OlkCtl::Sim::OnBadHostFamily([](const OlkCtl::Sim::StateError &error) {
       std::cerr << CliKit::OneLine(std::string("orlocli: ") + error.what()) << std::endl;
-      std::_Exit(kExitSetup);
+      std::_Exit(CliKit::kExitUnusable);
     });
     OlkCtl::Sim::OpenHostFile(OlkCtl::Sim::ResolveHostPath(options.host));
     OlkCtl::Sim::FillFeatureList();
