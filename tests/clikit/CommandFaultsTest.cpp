@@ -21,15 +21,15 @@ TEST(CommandFaults, ReadsOutsideTheDeclarationAreInternalFailures) {
       {[](const CallSpec::Input &in) { in.HasParameter("Name"); }, kExitException,
        prefix + "HasParameter(\"Name\"): the command declares no such parameter\n"},
       {[](const CallSpec::Input &in) { in.GetParameterInt("name"); }, kExitException,
-       prefix + "GetParameterInt(\"name\"): the parameter is a string, read with GetParameter\n"},
+       prefix + "GetParameterInt(\"name\"): the parameter is of type string, read with GetParameter\n"},
       {[](const CallSpec::Input &in) { in.GetParameter("count"); }, kExitException,
-       prefix + "GetParameter(\"count\"): the parameter is an integer, read with GetParameterInt\n"},
+       prefix + "GetParameter(\"count\"): the parameter is of type integer, read with GetParameterInt\n"},
       {[](const CallSpec::Input &in) { in.IsFlagSet("on"); }, kExitException,
-       prefix + "IsFlagSet(\"on\"): the parameter is a boolean, read with GetParameterBool\n"},
+       prefix + "IsFlagSet(\"on\"): the parameter is of type boolean, read with GetParameterBool\n"},
       {[](const CallSpec::Input &in) { in.GetParameterBool("all"); }, kExitException,
-       prefix + "GetParameterBool(\"all\"): the parameter is a flag, read with IsFlagSet\n"},
+       prefix + "GetParameterBool(\"all\"): the parameter is of type flag, read with IsFlagSet\n"},
       {[](const CallSpec::Input &in) { in.GetParameter("tag"); }, kExitException,
-       prefix + "GetParameter(\"tag\"): the parameter is a string list, read with GetParameterList\n"},
+       prefix + "GetParameter(\"tag\"): the parameter is of type stringlist, read with GetParameterList\n"},
       // Every declared parameter read the right way, given or not.
       {[](const CallSpec::Input &in) {
          std::vector<std::string> tags;

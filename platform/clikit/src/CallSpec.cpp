@@ -1,5 +1,7 @@
 #include <clikit/CallSpec.h>
 
+#include "Parser.h"
+
 #include <stdexcept>
 
 namespace CliKit::CallSpec {
@@ -73,77 +75,57 @@ std::shared_ptr<Input> Input::New(const InputSpec &declared) {
 
 namespace {
 
-// How a parameter of `type` is read, for the message of a wrong read.
-const char *ReadWith(ParameterType type) {
-  switch (type) {
-  case ParameterType::String:
-    return "a string, read with GetParameter";
-  case ParameterType::Integer:
-    return "an integer, read with GetParameterInt";
-  case ParameterType::Boolean:
-    return "a boolean, read with GetParameterBool";
-  case ParameterType::Flag:
-    return "a flag, read with IsFlagSet";
-  case ParameterType::StringList:
-    return "a string list, read with GetParameterList";
-  }
-  return "";
-}
+// The getter of each parameter type, by type code.
+constexpr const char *kGetters[] = {"GetParameter", "GetParameterInt", "GetParameterBool", "IsFlagSet",
+                                    "GetParameterList"};
 
 } // namespace
 
-void Input::CheckRead(const std::string &name, const ParameterType *type, const char *getter) const {
+void Input::CheckRead(const std::string &name, const ParameterType *type) const {
+  const std::string read =
+      std::string(type ? kGetters[static_cast<int>(*type)] : "HasParameter") + "(\"" + name + "\")";
   auto found = declared_.find(name);
   if (found == declared_.end())
-    throw std::logic_error(std::string(getter) + "(\"" + name +
-                           "\"): the command declares no such parameter");
+    throw std::logic_error(read + ": the command declares no such parameter");
   if (type && found->second != *type)
-    throw std::logic_error(std::string(getter) + "(\"" + name + "\"): the parameter is " +
-                           ReadWith(found->second));
+    throw std::logic_error(read + ": the parameter is of type " + Detail::TypeName(found->second) +
+                           ", read with " + kGetters[static_cast<int>(found->second)]);
+}
+
+const Input::Value *Input::Read(const std::string &name, ParameterType type) const {
+  CheckRead(name, &type);
+  auto found = values_.find(name);
+  return found == values_.end() ? nullptr : &found->second;
 }
 
 bool Input::HasParameter(const std::string &name) const {
-  CheckRead(name, nullptr, "HasParameter");
+  CheckRead(name, nullptr);
   return values_.count(name) != 0;
 }
 
 std::string Input::GetParameter(const std::string &name) const {
-  constexpr ParameterType type = ParameterType::String;
-  CheckRead(name, &type, "GetParameter");
-  auto found = values_.find(name);
-  if (found == values_.end() || found->second.texts.empty())
-    return {};
-  return found->second.texts.back();
+  const Value *value = Read(name, ParameterType::String);
+  return value && !value->texts.empty() ? value->texts.back() : std::string();
 }
 
 int64_t Input::GetParameterInt(const std::string &name) const {
-  constexpr ParameterType type = ParameterType::Integer;
-  CheckRead(name, &type, "GetParameterInt");
-  auto found = values_.find(name);
-  return found == values_.end() ? 0 : found->second.integer;
+  const Value *value = Read(name, ParameterType::Integer);
+  return value ? value->integer : 0;
 }
 
 bool Input::GetParameterBool(const std::string &name) const {
-  constexpr ParameterType type = ParameterType::Boolean;
-  CheckRead(name, &type, "GetParameterBool");
-  auto found = values_.find(name);
-  return found != values_.end() && found->second.boolean;
+  const Value *value = Read(name, ParameterType::Boolean);
+  return value && value->boolean;
 }
 
 bool Input::IsFlagSet(const std::string &name) const {
-  constexpr ParameterType type = ParameterType::Flag;
-  CheckRead(name, &type, "IsFlagSet");
-  auto found = values_.find(name);
-  return found != values_.end() && found->second.boolean;
+  const Value *value = Read(name, ParameterType::Flag);
+  return value && value->boolean;
 }
 
 void Input::GetParameterList(const std::string &name, std::vector<std::string> &values) const {
-  constexpr ParameterType type = ParameterType::StringList;
-  CheckRead(name, &type, "GetParameterList");
-  auto found = values_.find(name);
-  if (found == values_.end())
-    return;
-  values.insert(values.end(), found->second.texts.begin(), found->second.texts.end());
+  if (const Value *value = Read(name, ParameterType::StringList))
+    values.insert(values.end(), value->texts.begin(), value->texts.end());
 }
 
 void Input::SetString(const std::string &name, const std::string &value) {

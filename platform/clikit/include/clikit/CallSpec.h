@@ -131,7 +131,9 @@ private:
     bool boolean = false;
   };
   // Throws unless `name` was declared (with `type`, when one is given).
-  void CheckRead(const std::string &name, const ParameterType *type, const char *getter) const;
+  void CheckRead(const std::string &name, const ParameterType *type) const;
+  // The value given for a parameter declared with `type`, or null when absent.
+  const Value *Read(const std::string &name, ParameterType type) const;
 
   std::map<std::string, ParameterType> declared_;
   std::map<std::string, Value> values_;
