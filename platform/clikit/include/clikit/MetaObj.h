@@ -1,6 +1,8 @@
 // Output value tree: what a command leaves in its output and what formatters print.
 #pragma once
 
+#include <clikit/Export.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,14 +15,14 @@ namespace CliKit::MetaObj {
 // structure lists.
 enum class MetaType : int { Bool = 0, Int = 1, String = 2, Struct = 3, List = 4 };
 
-class MetaObject {
+class CLIKIT_API MetaObject {
 public:
   virtual ~MetaObject() = default;
   virtual MetaType GetType() const = 0;
 };
 using MetaObjectPtr = std::shared_ptr<MetaObject>;
 
-class MetaString : public MetaObject {
+class CLIKIT_API MetaString : public MetaObject {
 public:
   static std::shared_ptr<MetaString> New();
   static std::shared_ptr<MetaString> New(std::string value);
@@ -32,7 +34,7 @@ private:
   std::string value_;
 };
 
-class MetaInt : public MetaObject {
+class CLIKIT_API MetaInt : public MetaObject {
 public:
   static std::shared_ptr<MetaInt> New();
   static std::shared_ptr<MetaInt> New(int64_t value);
@@ -44,7 +46,7 @@ private:
   int64_t value_ = 0;
 };
 
-class MetaBool : public MetaObject {
+class CLIKIT_API MetaBool : public MetaObject {
 public:
   // Created without a value: prints as false in tables, null in json.
   static std::shared_ptr<MetaBool> New();
@@ -64,7 +66,7 @@ private:
 
 class MetaStruct;
 
-class MetaList : public MetaObject {
+class CLIKIT_API MetaList : public MetaObject {
 public:
   static std::shared_ptr<MetaList> New(MetaType elementType);
   static std::shared_ptr<MetaList> New(MetaType elementType, std::shared_ptr<MetaStruct> rowTemplate);
@@ -89,7 +91,7 @@ private:
   std::vector<MetaObjectPtr> elements_;
 };
 
-class MetaStruct : public MetaObject {
+class CLIKIT_API MetaStruct : public MetaObject {
 public:
   static std::shared_ptr<MetaStruct> New(std::string name);
   MetaType GetType() const override { return MetaType::Struct; }
