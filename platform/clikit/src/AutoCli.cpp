@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <mutex>
+#include <unordered_map>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -14,8 +15,29 @@ extern char **environ;
 
 namespace CliKit::AutoCli {
 
+namespace {
+// Up to this many children a node is searched by a scan.
+constexpr size_t kScanLimit = 8;
+} // namespace
+
+struct NamespaceNode::ChildIndex {
+  std::unordered_map<std::string, size_t> positions;
+};
+
+NamespaceNode::NamespaceNode() = default;
+NamespaceNode::~NamespaceNode() = default;
+
 void NamespaceNode::RegisterNamespaceNode(std::shared_ptr<NamespaceNode> child, const std::string &name) {
   // Registering a name again replaces the earlier node but keeps its place.
+  if (index_) {
+    auto [found, added] = index_->positions.try_emplace(name, children_.size());
+    if (!added) {
+      children_[found->second].second = std::move(child);
+      return;
+    }
+    children_.emplace_back(name, std::move(child));
+    return;
+  }
   for (auto &entry : children_) {
     if (entry.first == name) {
       entry.second = std::move(child);
@@ -23,9 +45,19 @@ void NamespaceNode::RegisterNamespaceNode(std::shared_ptr<NamespaceNode> child, 
     }
   }
   children_.emplace_back(name, std::move(child));
+  if (children_.size() > kScanLimit) {
+    index_ = std::make_unique<ChildIndex>();
+    index_->positions.reserve(children_.size() * 2);
+    for (size_t i = 0; i < children_.size(); ++i)
+      index_->positions.emplace(children_[i].first, i);
+  }
 }
 
 std::shared_ptr<NamespaceNode> NamespaceNode::FindChild(const std::string &name) const {
+  if (index_) {
+    auto found = index_->positions.find(name);
+    return found == index_->positions.end() ? nullptr : children_[found->second].second;
+  }
   for (const auto &entry : children_) {
     if (entry.first == name)
       return entry.second;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <clikit/CallSpec.h>
+#include <clikit/Export.h>
 
 #include <functional>
 #include <memory>
@@ -11,9 +12,10 @@
 
 namespace CliKit::AutoCli {
 
-class NamespaceNode : public std::enable_shared_from_this<NamespaceNode> {
+class CLIKIT_API NamespaceNode : public std::enable_shared_from_this<NamespaceNode> {
 public:
-  virtual ~NamespaceNode() = default;
+  NamespaceNode();
+  virtual ~NamespaceNode();
 
   void SetDescription(const std::string &description) {
     description_ = description;
@@ -23,6 +25,7 @@ public:
   bool HasDescription() const { return hasDescription_; }
 
   // Attaches a namespace or command under `name`; children keep attachment order.
+  // Registering and finding cost the same however many children a node has.
   virtual void RegisterNamespaceNode(std::shared_ptr<NamespaceNode> child, const std::string &name);
   std::shared_ptr<NamespaceNode> FindChild(const std::string &name) const;
   const std::vector<std::pair<std::string, std::shared_ptr<NamespaceNode>>> &GetChildren() const {
@@ -37,14 +40,18 @@ private:
   std::string description_;
   bool hasDescription_ = false;
   std::vector<std::pair<std::string, std::shared_ptr<NamespaceNode>>> children_;
+  // Name -> position in children_, built once a node has more than a handful of
+  // children (a short scan is cheaper below that).
+  struct ChildIndex;
+  std::unique_ptr<ChildIndex> index_;
 };
 
-class Namespace : public NamespaceNode {
+class CLIKIT_API Namespace : public NamespaceNode {
 public:
   static std::shared_ptr<Namespace> New();
 };
 
-class CommandSpec {
+class CLIKIT_API CommandSpec {
 public:
   virtual ~CommandSpec() = default;
   void SetDefaultOutputFormatter(const std::string &name) { formatter_ = name; }
@@ -65,7 +72,7 @@ private:
   std::vector<CallSpec::Example> examples_;
 };
 
-class Command : public NamespaceNode, public CommandSpec {
+class CLIKIT_API Command : public NamespaceNode, public CommandSpec {
 public:
   Command() = default;
   bool IsCommand() const override { return true; }
@@ -88,10 +95,11 @@ public:
 using ShellRunner =
     std::function<int(const std::string &command, std::string &outputText, const std::string &inputText)>;
 // Installs a runner and returns the previous one; an empty runner restores /bin/sh.
-ShellRunner SetShellRunner(ShellRunner runner);
+CLIKIT_API ShellRunner SetShellRunner(ShellRunner runner);
 
 } // namespace CliKit::AutoCli
 
 // Runs `command` with /bin/sh -c, feeding `inputText` to its standard input and
 // capturing its standard output into `outputText`. Returns 0 on success.
-int AutoCli_ShellCmd(const std::string &command, std::string &outputText, const std::string &inputText);
+CLIKIT_API int AutoCli_ShellCmd(const std::string &command, std::string &outputText,
+                                const std::string &inputText);

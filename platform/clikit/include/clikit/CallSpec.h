@@ -1,6 +1,7 @@
 // Parameter and output specs (InputSpec, OutputSpec), and the per-execution input and output.
 #pragma once
 
+#include <clikit/Export.h>
 #include <clikit/MetaObj.h>
 
 #include <cstdint>
@@ -16,7 +17,7 @@ namespace CliKit::CallSpec {
 enum class ParameterType : int { String = 0, Integer = 1, Boolean = 2, Flag = 3, StringList = 4 };
 enum class ParameterConstraintType : int { IntRange = 1, StringEnum = 3 };
 
-class ParameterConstraint {
+class CLIKIT_API ParameterConstraint {
 public:
   struct EnumValue {
     std::string value;
@@ -41,7 +42,7 @@ private:
   std::vector<EnumValue> enumValues_;
 };
 
-class ParameterSpec {
+class CLIKIT_API ParameterSpec {
 public:
   static std::shared_ptr<ParameterSpec> New(const std::string &longName, ParameterType type);
   void SetShortName(const std::string &shortName) { shortName_ = shortName; }
@@ -73,7 +74,7 @@ struct Example {
   std::string explanation;
 };
 
-class InputSpec {
+class CLIKIT_API InputSpec {
 public:
   static std::shared_ptr<InputSpec> New();
   void AddParameter(std::shared_ptr<ParameterSpec> spec);
@@ -89,7 +90,7 @@ private:
   std::vector<Example> examples_;
 };
 
-class OutputSpec {
+class CLIKIT_API OutputSpec {
 public:
   static std::shared_ptr<OutputSpec> New();
   void SetRootObject(MetaObj::MetaObjectPtr root) { root_ = std::move(root); }
@@ -103,7 +104,7 @@ private:
 // Only the parameters the command declared may be read, each with the getter of
 // its type; any other read is a fault in the command and throws
 // std::logic_error, which the framework reports as an internal failure.
-class Input {
+class CLIKIT_API Input {
 public:
   static std::shared_ptr<Input> New(const InputSpec &declared);
 
@@ -139,7 +140,7 @@ private:
   std::map<std::string, Value> values_;
 };
 
-class Output {
+class CLIKIT_API Output {
 public:
   static std::shared_ptr<Output> New();
   void SetRootObject(MetaObj::MetaObjectPtr root) { root_ = std::move(root); }

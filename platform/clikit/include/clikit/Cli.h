@@ -3,6 +3,7 @@
 #pragma once
 
 #include <clikit/AutoCli.h>
+#include <clikit/Export.h>
 
 #include <exception>
 #include <functional>
@@ -43,9 +44,9 @@ struct Terminal {
 // The width tables should fit on standard output: $COLUMNS when it is a positive
 // number, else the window width when standard output is a terminal, else 0 (no
 // limit, so that piped output is never cut).
-int OutputWidth();
+CLIKIT_API int OutputWidth();
 
-class Cli {
+class CLIKIT_API Cli {
 public:
   // `internalRoot` may be null; it is reached with `--internal` and never shown in
   // the normal help.
@@ -89,6 +90,6 @@ int FinishOutput(std::ostream &out, std::ostream &err, const std::string &toolNa
 // other control characters (not tabs) become escapes such as \n and \x1b, so
 // that a name a user typed cannot split a message or drive the terminal. A final
 // line break, which a few of the system's own texts end with, is kept.
-std::string OneLine(const std::string &message);
+CLIKIT_API std::string OneLine(const std::string &message);
 
 } // namespace CliKit

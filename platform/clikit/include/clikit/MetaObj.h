@@ -1,6 +1,8 @@
 // Output value tree: what a command leaves in its output and what formatters print.
 #pragma once
 
+#include <clikit/Export.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,14 +15,14 @@ namespace CliKit::MetaObj {
 // structure lists.
 enum class MetaType : int { Bool = 0, Int = 1, String = 2, Struct = 3, List = 4 };
 
-class MetaObject {
+class CLIKIT_API MetaObject {
 public:
   virtual ~MetaObject() = default;
   virtual MetaType GetType() const = 0;
 };
 using MetaObjectPtr = std::shared_ptr<MetaObject>;
 
-class MetaString : public MetaObject {
+class CLIKIT_API MetaString : public MetaObject {
 public:
   static std::shared_ptr<MetaString> New();
   static std::shared_ptr<MetaString> New(std::string value);
@@ -35,7 +37,7 @@ private:
 // A 64-bit integer, signed or unsigned. The kind is fixed when the value is
 // made: an unsigned one (a counter, a size) prints and serialises as unsigned
 // in every formatter, so 2^64-1 is never shown as -1.
-class MetaInt : public MetaObject {
+class CLIKIT_API MetaInt : public MetaObject {
 public:
   static std::shared_ptr<MetaInt> New();
   static std::shared_ptr<MetaInt> New(int64_t value);
@@ -52,7 +54,7 @@ private:
   bool unsigned_ = false;
 };
 
-class MetaBool : public MetaObject {
+class CLIKIT_API MetaBool : public MetaObject {
 public:
   // Created without a value: prints as false in tables, null in json.
   static std::shared_ptr<MetaBool> New();
@@ -72,7 +74,7 @@ private:
 
 class MetaStruct;
 
-class MetaList : public MetaObject {
+class CLIKIT_API MetaList : public MetaObject {
 public:
   static std::shared_ptr<MetaList> New(MetaType elementType);
   static std::shared_ptr<MetaList> New(MetaType elementType, std::shared_ptr<MetaStruct> rowTemplate);
@@ -97,7 +99,7 @@ private:
   std::vector<MetaObjectPtr> elements_;
 };
 
-class MetaStruct : public MetaObject {
+class CLIKIT_API MetaStruct : public MetaObject {
 public:
   static std::shared_ptr<MetaStruct> New(std::string name);
   MetaType GetType() const override { return MetaType::Struct; }

@@ -1,6 +1,8 @@
 // Advanced options: named groups of integer and string options.
 #pragma once
 
+#include <hostctl/Export.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -8,7 +10,7 @@
 
 namespace HostCtl::Adv {
 
-class AdvancedOption {
+class OLKCTL_API AdvancedOption {
 public:
   enum class Type { Integer, String };
   virtual ~AdvancedOption() = default;
@@ -18,7 +20,7 @@ public:
   virtual Type GetType() const = 0;
 };
 
-class AdvancedIntegerOption : public AdvancedOption {
+class OLKCTL_API AdvancedIntegerOption : public AdvancedOption {
 public:
   virtual int64_t GetValue() const = 0;
   virtual int64_t GetDefault() const = 0;
@@ -28,14 +30,14 @@ public:
   virtual void SetValue(int64_t value) = 0;
 };
 
-class AdvancedStringOption : public AdvancedOption {
+class OLKCTL_API AdvancedStringOption : public AdvancedOption {
 public:
   virtual std::string GetValue() const = 0;
   virtual std::string GetDefault() const = 0;
   virtual void SetValue(const std::string &value) = 0;
 };
 
-class AdvancedOptions {
+class OLKCTL_API AdvancedOptions {
 public:
   virtual ~AdvancedOptions() = default;
   virtual std::vector<std::string> GetGroups() = 0;

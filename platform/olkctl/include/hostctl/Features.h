@@ -2,10 +2,12 @@
 // by feature number, filled from the host's state before any plug-in registers.
 #pragma once
 
+#include <hostctl/Export.h>
+
 namespace HostCtl {
 constexpr int kFeatureCount = 1024;
 } // namespace HostCtl
 
 extern "C" {
-extern unsigned char *FeatureList[HostCtl::kFeatureCount];
+OLKCTL_API extern unsigned char *FeatureList[HostCtl::kFeatureCount];
 }

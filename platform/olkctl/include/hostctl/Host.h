@@ -1,6 +1,8 @@
 // Entry point of the host-control library.
 #pragma once
 
+#include <hostctl/Export.h>
+
 #include <memory>
 
 namespace HostCtl {
@@ -20,7 +22,7 @@ namespace Hardware {
 class HardwareInfo;
 }
 
-class Host {
+class OLKCTL_API Host {
 public:
   virtual ~Host() = default;
   // Each call returns a new object owned by the caller.
@@ -31,7 +33,7 @@ public:
   virtual std::unique_ptr<Hardware::HardwareInfo> GetHardwareInfo() = 0;
 };
 
-class HostFactory {
+class OLKCTL_API HostFactory {
 public:
   // The process-wide host; not owned by the caller.
   static Host *GetHost();

@@ -1,11 +1,13 @@
 // System, hardware and I/O filter information objects of the host.
 #pragma once
 
+#include <hostctl/Export.h>
+
 #include <string>
 
 namespace HostCtl::System {
 
-class SystemInfo {
+class OLKCTL_API SystemInfo {
 public:
   virtual ~SystemInfo() = default;
   virtual std::string GetHostName() = 0;
@@ -17,7 +19,7 @@ public:
 
 namespace HostCtl::Hardware {
 
-class HardwareInfo {
+class OLKCTL_API HardwareInfo {
 public:
   virtual ~HardwareInfo() = default;
   virtual std::string GetCpuModel() = 0;
@@ -29,7 +31,7 @@ public:
 namespace HostCtl::IOFilter {
 
 // The I/O filter family brings its operations with the commands that need them.
-class IOFilterInfo {
+class OLKCTL_API IOFilterInfo {
 public:
   virtual ~IOFilterInfo() = default;
 };

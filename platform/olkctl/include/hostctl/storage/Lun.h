@@ -1,6 +1,8 @@
 // A logical device registered with the pluggable storage architecture.
 #pragma once
 
+#include <hostctl/Export.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,13 +22,13 @@ struct LunRaidInfo {
 };
 
 // A device's PSA configuration: the filters attached to it, in order.
-class PsaDeviceConfig {
+class OLKCTL_API PsaDeviceConfig {
 public:
   virtual ~PsaDeviceConfig() = default;
   virtual std::vector<std::string> GetFilterNames() const = 0;
 };
 
-class Lun {
+class OLKCTL_API Lun {
 public:
   // Codes of GetHwacSupport() and GetThinProvisioningStatus().
   static constexpr int HWAC_SUPPORTED = 1;
@@ -42,7 +44,7 @@ public:
   virtual std::string GetName() const = 0;
   virtual std::string GetDisplayName() const = 0;
   virtual bool IsDisplayNameSettable() const = 0;
-  virtual uint64_t GetSize() const = 0;  // bytes
+  virtual uint64_t GetSize() const = 0; // bytes
   virtual std::string GetDeviceTypeString() const = 0;
   virtual std::string GetMultipathPluginName() const = 0;
   virtual std::string GetDevfsPath() const = 0;

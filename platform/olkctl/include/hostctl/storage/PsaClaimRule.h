@@ -1,6 +1,7 @@
 // Claim rules of the pluggable storage architecture.
 #pragma once
 
+#include <hostctl/Export.h>
 #include <hostctl/storage/ScsiInterface.h>
 
 #include <cstdint>
@@ -19,7 +20,7 @@ enum PSAClaimRuleClass : int {
 // as loaded in the kernel. The two sides may differ (a rule added or removed
 // since the last load), so every property is reported per side together with
 // whether the rule is present on that side.
-class PsaClaimRule {
+class OLKCTL_API PsaClaimRule {
 public:
   enum PathClaimType : int {
     PSA_CLAIM_TYPE_UNKNOWN = 0,

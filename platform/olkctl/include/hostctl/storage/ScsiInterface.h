@@ -1,6 +1,7 @@
 // A host bus adapter as the storage stack sees it.
 #pragma once
 
+#include <hostctl/Export.h>
 #include <hostctl/storage/ScsiStats.h>
 
 #include <cstdint>
@@ -8,7 +9,7 @@
 
 namespace HostCtl::Storage {
 
-class ScsiInterface {
+class OLKCTL_API ScsiInterface {
 public:
   // Transport types; the numbers are the host's (Fibre Channel 2, iSCSI 3).
   enum ScsiInterfaceType : int {

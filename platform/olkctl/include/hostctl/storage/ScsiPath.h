@@ -1,6 +1,7 @@
 // One route from a host adapter to a logical device.
 #pragma once
 
+#include <hostctl/Export.h>
 #include <hostctl/storage/ScsiStats.h>
 
 #include <cstdint>
@@ -13,14 +14,14 @@ class Lun;
 class ScsiInterface;
 
 // Transport-level details of a claimed path.
-class TransportDetails {
+class OLKCTL_API TransportDetails {
 public:
   virtual ~TransportDetails() = default;
   virtual std::string GetAdapterTransportDetails() const = 0;
   virtual std::string GetTargetTransportDetails() const = 0;
 };
 
-class ScsiPath {
+class OLKCTL_API ScsiPath {
 public:
   virtual ~ScsiPath() = default;
   virtual std::string GetUID() const = 0;

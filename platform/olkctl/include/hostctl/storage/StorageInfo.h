@@ -1,6 +1,7 @@
 // The storage stack of the host: adapters, devices, paths and claim rules.
 #pragma once
 
+#include <hostctl/Export.h>
 #include <hostctl/storage/Lun.h>
 #include <hostctl/storage/PsaClaimRule.h>
 #include <hostctl/storage/ScsiInterface.h>
@@ -13,7 +14,7 @@
 
 namespace HostCtl::Storage {
 
-class StorageInfo {
+class OLKCTL_API StorageInfo {
 public:
   virtual ~StorageInfo() = default;
 

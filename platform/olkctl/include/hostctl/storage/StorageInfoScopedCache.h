@@ -1,6 +1,8 @@
 // Holds one snapshot of the host's storage stack while a listing runs.
 #pragma once
 
+#include <hostctl/Export.h>
+
 namespace HostCtl::Storage {
 
 // While an enabled guard lives, every storage-information object created reads
@@ -8,7 +10,7 @@ namespace HostCtl::Storage {
 // host again; a change made meanwhile through a storage-information object
 // refreshes it (changes made elsewhere show once the guard ends). Guards
 // nest; the outermost one decides.
-class StorageInfoScopedCache {
+class OLKCTL_API StorageInfoScopedCache {
 public:
   explicit StorageInfoScopedCache(bool enable = true);
   ~StorageInfoScopedCache();

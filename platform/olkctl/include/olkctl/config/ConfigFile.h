@@ -3,11 +3,13 @@
 // between.
 #pragma once
 
+#include <hostctl/Export.h>
+
 #include <memory>
 
 namespace OlkCtl::Config {
 
-class ConfigFile {
+class OLKCTL_API ConfigFile {
 public:
   // The configuration file of the current host; owned by the caller.
   static std::unique_ptr<ConfigFile> GetFile();

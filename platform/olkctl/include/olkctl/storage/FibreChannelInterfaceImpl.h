@@ -1,12 +1,14 @@
 // Fibre Channel helpers of the simulated host.
 #pragma once
 
+#include <hostctl/Export.h>
+
 #include <cstdint>
 #include <string>
 
 namespace OlkCtl::Storage {
 
-class FibreChannelInterfaceImpl {
+class OLKCTL_API FibreChannelInterfaceImpl {
 public:
   // 0x50060160ba601153 -> "50:06:01:60:ba:60:11:53" (eight lower-case byte pairs).
   static std::string GetWorldWideNumberStringFromInt(uint64_t number);

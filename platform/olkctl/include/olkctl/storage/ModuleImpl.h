@@ -1,11 +1,13 @@
 // Kernel driver modules of the simulated host.
 #pragma once
 
+#include <hostctl/Export.h>
+
 #include <string>
 
 namespace OlkCtl::Storage {
 
-class ModuleImpl {
+class OLKCTL_API ModuleImpl {
 public:
   // True when `name` is a well-formed module name (letters, digits, '_' and
   // '-', at most 63 characters) of a driver module loaded on the host: the

@@ -2,6 +2,7 @@
 // new rules built by a caller for StorageInfo::AddPsaClaimRule.
 #pragma once
 
+#include <hostctl/Export.h>
 #include <hostctl/storage/PsaClaimRule.h>
 
 #include <cstdint>
@@ -9,7 +10,7 @@
 
 namespace OlkCtl::Storage {
 
-class PsaClaimRuleImpl : public HostCtl::Storage::PsaClaimRule {
+class OLKCTL_API PsaClaimRuleImpl : public HostCtl::Storage::PsaClaimRule {
 public:
   // A new rule of the class named by `classText` ("MP", "Filter", "HWAC"),
   // present on neither side. Until the host stores it, both sides report the

@@ -2,6 +2,7 @@
 // returned by Host::GetStorageInfo().
 #pragma once
 
+#include <hostctl/Export.h>
 #include <hostctl/storage/StorageInfo.h>
 
 #include <memory>
@@ -14,7 +15,7 @@ struct State;
 
 namespace OlkCtl::Storage {
 
-class StorageInfoImpl : public HostCtl::Storage::StorageInfo {
+class OLKCTL_API StorageInfoImpl : public HostCtl::Storage::StorageInfo {
 public:
   // Reads the host's current state once; every query of this object sees that
   // snapshot, and each change it makes refreshes it.

@@ -2,6 +2,7 @@
 // as locals by commands, or returned by the Host's getters.
 #pragma once
 
+#include <hostctl/Export.h>
 #include <hostctl/System.h>
 
 #include <memory>
@@ -13,7 +14,7 @@ struct State;
 
 namespace OlkCtl::System {
 
-class SystemInfoImpl : public HostCtl::System::SystemInfo {
+class OLKCTL_API SystemInfoImpl : public HostCtl::System::SystemInfo {
 public:
   // Reads the host's current state once; the object answers from that snapshot.
   SystemInfoImpl();
@@ -25,7 +26,7 @@ private:
   std::shared_ptr<const Sim::State> state_;
 };
 
-class HardwareInfoImpl : public HostCtl::Hardware::HardwareInfo {
+class OLKCTL_API HardwareInfoImpl : public HostCtl::Hardware::HardwareInfo {
 public:
   HardwareInfoImpl();
   ~HardwareInfoImpl() override;
@@ -36,6 +37,6 @@ private:
   std::shared_ptr<const Sim::State> state_;
 };
 
-class IOFilterInfoImpl : public HostCtl::IOFilter::IOFilterInfo {};
+class OLKCTL_API IOFilterInfoImpl : public HostCtl::IOFilter::IOFilterInfo {};
 
 } // namespace OlkCtl::System
