@@ -481,8 +481,8 @@ int FirstByte(uint64_t mask) {
 // bytes, deep nesting) and every error make it give up.
 class Scanner {
 public:
-  explicit Scanner(std::string_view text)
-      : at_(text.data()), begin_(text.data()), end_(text.data() + text.size()) {}
+  Scanner(std::string_view text, bool lenient)
+      : at_(text.data()), begin_(text.data()), end_(text.data() + text.size()), lenient_(lenient) {}
 
   bool Read(std::vector<TopMember> &members) {
     SkipBlanks();
@@ -628,8 +628,16 @@ private:
         ++at_;
         return true;
       }
-      if (*at_ != '\\' || !escapes || end_ - at_ < 2)
+      if (lenient_ && static_cast<unsigned char>(*at_) >= 0x80) {
+        ++at_;
+        continue;
+      }
+      if (*at_ != '\\' || !(escapes || lenient_) || end_ - at_ < 2)
         return false;
+      if (lenient_) {
+        at_ += 2;
+        continue;
+      }
       switch (at_[1]) {
       case '"':
       case '\\':
@@ -676,13 +684,14 @@ private:
   const char *at_;
   const char *begin_;
   const char *end_;
+  bool lenient_;
 };
 
 } // namespace
 
-bool ScanTopLevel(std::string_view text, std::vector<TopMember> &members) {
+bool ScanTopLevel(std::string_view text, std::vector<TopMember> &members, bool lenient) {
   members.clear();
-  return Scanner(text).Read(members);
+  return Scanner(text, lenient).Read(members);
 }
 
 Tape ParseTape(std::string_view text, std::string_view place) {
