@@ -68,6 +68,8 @@ struct Fault {
   int64_t times = 0;     // how many more calls fail; 0 means every call
 };
 void AddFault(const Fault &fault);
+// The operations a fault can name (the API's own names), sorted.
+std::vector<std::string> FaultOperationNames();
 std::vector<Fault> ListFaults();
 void ClearFaults();
 
