@@ -587,6 +587,11 @@ const Case kCases[] = {
     // --- orlocli-host fault ---
     {"FaultAddWithoutMessage", Tool::kHost, OnHostTool({"fault", "add", "Lun::SetDisplayName"}), 2,
      "orlocli-host: fault add needs --message TEXT", "--message"},
+    {"FaultAddUnknownOperation", Tool::kHost,
+     OnHostTool({"fault", "add", "StorageInfo::GetScsiInterfacez", "--message", "m"}), 2,
+     "orlocli-host: unknown operation \"StorageInfo::GetScsiInterfacez\" (close names: "
+     "StorageInfo::GetScsiInterface, StorageInfo::GetScsiInterfaces, StorageInfo::RescanScsiInterfaces)",
+     "close names"},
     {"FaultAddMessageWithoutValue", Tool::kHost,
      OnHostTool({"fault", "add", "Lun::GetRaidInfo", "--message"}), 2,
      "orlocli-host: option --message of fault add needs a value", "needs a value"},

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -30,6 +31,9 @@ public:
 
 // Every registered operation, sorted by name.
 std::vector<const FaultOperation *> FaultOperations();
+bool IsFaultOperation(std::string_view name);
+// "unknown operation "X" (close names: ...)".
+std::string UnknownOperationText(const std::string &operation);
 
 } // namespace OlkCtl::Sim
 
