@@ -291,6 +291,15 @@ protected:
       ++at_;
     }
   }
+  // The colon after a member name, with the blanks around it.
+  bool Colon() {
+    SkipBlanks();
+    if (at_ == end_ || *at_ != ':')
+      return false;
+    ++at_;
+    SkipBlanks();
+    return true;
+  }
   bool Literal(std::string_view word) {
     if (static_cast<std::size_t>(end_ - at_) < word.size() || std::string_view(at_, word.size()) != word)
       return false;
@@ -360,11 +369,8 @@ private:
       std::string_view name;
       if (at_ == end_ || *at_ != '"' || !String(name) || !builder_.Key(name))
         return false;
-      SkipBlanks();
-      if (at_ == end_ || *at_ != ':')
+      if (!Colon())
         return false;
-      ++at_;
-      SkipBlanks();
       if (!Value(depth + 1))
         return false;
       SkipBlanks();
@@ -518,11 +524,8 @@ public:
       if (at_ == end_ || *at_ != '"' || !String(false))
         return false;
       std::string_view key(name, static_cast<std::size_t>(at_ - 1 - name));
-      SkipBlanks();
-      if (at_ == end_ || *at_ != ':')
+      if (!Colon())
         return false;
-      ++at_;
-      SkipBlanks();
       const std::size_t begin = static_cast<std::size_t>(at_ - begin_);
       if (!Value(1))
         return false;
@@ -582,11 +585,8 @@ private:
       if (object) {
         if (at_ == end_ || *at_ != '"' || !String(true))
           return false;
-        SkipBlanks();
-        if (at_ == end_ || *at_ != ':')
+        if (!Colon())
           return false;
-        ++at_;
-        SkipBlanks();
       }
       if (!Value(depth + 1))
         return false;
