@@ -288,7 +288,11 @@ int Fault(const std::string &host, const std::vector<std::string> &args) {
     fault.target = Option(words, "target");
     fault.times = words.options.count("times") ? ParseTimes(Option(words, "times")) : 0;
     OlkCtl::Sim::UseHostFile(OlkCtl::Sim::ResolveHostPath(host));
-    OlkCtl::Sim::AddFault(fault);
+    try {
+      OlkCtl::Sim::AddFault(fault);
+    } catch (const OlkCtl::Sim::UnknownFaultOperation &e) {
+      throw UsageError{e.what()};
+    }
     return kOk;
   }
   if (action == "list" || action == "clear") {

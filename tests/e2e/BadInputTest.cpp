@@ -489,6 +489,11 @@ const Case kCases[] = {
     {"InitForcedCannotWrite", Tool::kHost, Words({"init", "--force", "{host}"}), 4,
      "orlocli-host: ", "host.json: cannot create the lock file ", DangleLock},
     // --- orlocli-host fault ---
+    {"FaultAddUnknownOperation", Tool::kHost,
+     OnHostTool({"fault", "add", "StorageInfo::GetScsiInterfacez", "--message", "m"}), 2,
+     "orlocli-host: unknown operation \"StorageInfo::GetScsiInterfacez\" (close names: "
+     "StorageInfo::GetScsiInterface, StorageInfo::GetScsiInterfaces, StorageInfo::RescanScsiInterfaces)",
+     "close names"},
     {"FaultAddMessageWithoutValue", Tool::kHost,
      OnHostTool({"fault", "add", "Lun::GetRaidInfo", "--message"}), 2,
      "orlocli-host: option --message of fault add needs a value", "needs a value"},

@@ -86,7 +86,7 @@ TEST_F(OrlocliHostTool, FaultAddListClear) {
                  "Unable to reach the adapters"})
                 .status,
             0);
-  EXPECT_EQ(Run({"--host=" + host, "fault", "add", "Lun::SetDisplayName", "--message=Busy", "--target",
+  EXPECT_EQ(Run({"--host=" + host, "fault", "add", "Lun::RunFilterClaim", "--message=Busy", "--target",
                  "naa.5000c500a1b2c3d4", "--times", "2"})
                 .status,
             0);
@@ -95,7 +95,7 @@ TEST_F(OrlocliHostTool, FaultAddListClear) {
   EXPECT_EQ(list.out,
             "Operation                       Target                Times   Message\n"
             "StorageInfo::GetScsiInterfaces  *                     always  Unable to reach the adapters\n"
-            "Lun::SetDisplayName             naa.5000c500a1b2c3d4  2       Busy\n");
+            "Lun::RunFilterClaim             naa.5000c500a1b2c3d4  2       Busy\n");
 
   EXPECT_EQ(Run({"--host", host, "fault", "clear"}).status, 0);
   EXPECT_EQ(Run({"--host", host, "fault", "list"}).out, "No faults.\n");

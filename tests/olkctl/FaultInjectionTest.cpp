@@ -78,9 +78,9 @@ TEST(FaultInjection, MatchingAndCountingDown) {
        {{GetStorageInfo, "ok"}},
        {0}},
       {"OperationMustBeEqualNotAPrefix",
-       {{"AdvancedOptions::GetOptions", "", "x", 0}, {"Host::GetStorage", "", "y", 0}},
-       {{GetOption("Disk", "MaxLUN"), "ok"}, {GetStorageInfo, "ok"}},
-       {0, 0}},
+       {{"AdvancedOptions::GetOptions", "", "x", 0}},
+       {{GetOption("Disk", "MaxLUN"), "ok"}},
+       {0}},
       {"FirstMatchingFaultIsUsedFirst",
        {{"Host::GetStorageInfo", "", "first", 1}, {"Host::GetStorageInfo", "", "second", 1}},
        {{GetStorageInfo, "first"}, {GetStorageInfo, "second"}, {GetStorageInfo, "ok"}},
@@ -104,6 +104,24 @@ TEST(FaultInjection, MatchingAndCountingDown) {
       left.push_back(f.times);
     EXPECT_EQ(left, c.left);
   }
+}
+
+TEST(FaultInjection, AnOperationNoHostCallChecksIsRefused) {
+  OlkCtl::Sim::UseHostFromProfile("default");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"Host::GetStorage", "unknown operation \"Host::GetStorage\" (close names: Host::GetStorageInfo)"},
+      {"GetRaidInfo", "unknown operation \"GetRaidInfo\" (close names: Lun::GetRaidInfo)"},
+      {"Nothing::Like", "unknown operation \"Nothing::Like\" (docs/fault-injection.md lists them)"},
+  };
+  for (const auto &[operation, message] : cases) {
+    try {
+      OlkCtl::Sim::AddFault({operation, "", "x", 0});
+      ADD_FAILURE() << operation << " was accepted";
+    } catch (const OlkCtl::Sim::UnknownFaultOperation &e) {
+      EXPECT_EQ(e.what(), message);
+    }
+  }
+  EXPECT_TRUE(OlkCtl::Sim::ListFaults().empty());
 }
 
 TEST(FaultInjection, AFileHostSharesTheCountWithOtherProcesses) {

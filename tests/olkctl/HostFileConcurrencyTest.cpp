@@ -53,7 +53,8 @@ TEST(HostFileConcurrency, NoChangeIsLostBetweenProcesses) {
         if (i % 2 == 0)
           IncrementMaxLun();
         else // a single change is atomic by itself, with no lock of the caller
-          OlkCtl::Sim::AddFault({"Test::Change", "p" + std::to_string(p) + "-" + std::to_string(i), "x", 1});
+          OlkCtl::Sim::AddFault(
+              {"PsaClaimRule::Move", "p" + std::to_string(p) + "-" + std::to_string(i), "x", 1});
       }
       return true;
     }));
@@ -75,7 +76,7 @@ TEST(HostFileConcurrency, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewState) {
   OlkCtl::Sim::UseHostFile(path);
   // A bigger file makes a kill in the middle of a write more likely.
   for (int i = 0; i < 100; ++i)
-    OlkCtl::Sim::AddFault({"Test::Padding", "t" + std::to_string(i), std::string(400, 'p'), 0});
+    OlkCtl::Sim::AddFault({"PsaClaimRule::Move", "t" + std::to_string(i), std::string(400, 'p'), 0});
 
   std::mt19937 random(20240611);
   std::uniform_int_distribution<long> delayNs(0, 30'000'000);
@@ -128,7 +129,7 @@ TEST(HostFileLocking, ReadsWorkWithoutALockFileButChangesNeedIt) {
   OlkCtl::Sim::UseHostFile(path);
   EXPECT_EQ(MaxLun(), 1024);
   try {
-    OlkCtl::Sim::AddFault({"Test::Change", "", "x", 0});
+    OlkCtl::Sim::AddFault({"PsaClaimRule::Move", "", "x", 0});
     ADD_FAILURE() << "changed without a lock";
   } catch (const OlkCtl::Sim::StateError &e) {
     EXPECT_EQ(e.what(), path + ": cannot create the lock file " + path + ".lock: No such file or directory");
@@ -146,7 +147,7 @@ TEST(HostFileLocking, AGuardKeepsItsHostWhenAnotherBecomesCurrent) {
   // The first host stays locked by the guard: another process cannot change it.
   pid_t child = HostFiles::Spawn([&] {
     OlkCtl::Sim::UseHostFile(first);
-    OlkCtl::Sim::AddFault({"Test::Change", "", "x", 0});
+    OlkCtl::Sim::AddFault({"PsaClaimRule::Move", "", "x", 0});
     return true;
   });
   timespec pause{0, 200'000'000};

@@ -11,9 +11,15 @@ using OlkCtl::Storage::StorageInfoImpl;
 
 namespace {
 const char *kPath = "olhba2:C0:T0:L1";
-std::string StateSeen() { return StorageInfoImpl().GetScsiPath(kPath)->GetStateString(); }
-void TurnOff() { OlkCtl::Storage::ScsiPathImpl::GetPath(kPath)->SetState(true); }
-void TurnOn() { OlkCtl::Storage::ScsiPathImpl::GetPath(kPath)->SetState(false); }
+std::string StateSeen() {
+  return StorageInfoImpl().GetScsiPath(kPath)->GetStateString();
+}
+void TurnOff() {
+  OlkCtl::Storage::ScsiPathImpl::GetPath(kPath)->SetState(true);
+}
+void TurnOn() {
+  OlkCtl::Storage::ScsiPathImpl::GetPath(kPath)->SetState(false);
+}
 } // namespace
 
 TEST(StorageInfoScopedCache, ListingsInsideAGuardShareOneSnapshot) {
@@ -24,9 +30,7 @@ TEST(StorageInfoScopedCache, ListingsInsideAGuardShareOneSnapshot) {
     StorageInfoScopedCache cache(true);
     TurnOff();
     EXPECT_EQ(StateSeen(), before) << "a guard keeps the snapshot it started with";
-    {
-      StorageInfoScopedCache inner(true);
-    }
+    { StorageInfoScopedCache inner(true); }
     EXPECT_EQ(StateSeen(), before) << "an inner guard must not end the outer one";
   }
   EXPECT_EQ(StateSeen(), "off") << "after the guard, the newest state shows";

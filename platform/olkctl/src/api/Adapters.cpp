@@ -1,16 +1,7 @@
 // Adapter operations of the simulated host.
-//
-// Fault-injection operation names checked here (target in parentheses):
-//   StorageInfo::GetScsiInterfaces
-//   StorageInfo::GetScsiInterface        (adapter name)
-//   StorageInfo::IsValidScsiInterface    (adapter name)
-//   StorageInfo::RescanScsiInterfaces    (adapter name, or "*")
-//   StorageInfo::GetLinkState            (adapter name)
-//   StorageInfo::GetDeviceDescription    (adapter name)
-//   StorageInfo::GetAdapterCapabilities  (adapter name)
-//   ScsiInterface::GetStats              (adapter name)
 #include "api/Objects.h"
 #include "sim/Claiming.h"
+#include "sim/Faults.h"
 #include "sim/Store.h"
 
 #include <olkctl/storage/StorageInfoImpl.h>
@@ -24,6 +15,23 @@
 using HostCtl::Lib::HostCtlException;
 using HostCtl::Storage::ScsiInterface;
 using HostCtl::Storage::ScsiStats;
+
+// The operations a fault can name here, and what its target is matched with.
+#define OLKCTL_ADAPTERS_FAULTS(X)                                                                            \
+  X(ScsiInterface_GetStats, "ScsiInterface::GetStats", "adapter name")                                       \
+  X(StorageInfo_GetScsiInterfaces, "StorageInfo::GetScsiInterfaces", "")                                     \
+  X(StorageInfo_GetScsiInterface, "StorageInfo::GetScsiInterface", "adapter name")                           \
+  X(StorageInfo_IsValidScsiInterface, "StorageInfo::IsValidScsiInterface", "adapter name")                   \
+  X(StorageInfo_RescanScsiInterfaces, "StorageInfo::RescanScsiInterfaces", "adapter name, or \"*\"")         \
+  X(StorageInfo_GetLinkState, "StorageInfo::GetLinkState", "adapter name")                                   \
+  X(StorageInfo_GetDeviceDescription, "StorageInfo::GetDeviceDescription", "adapter name")                   \
+  X(StorageInfo_GetAdapterCapabilities, "StorageInfo::GetAdapterCapabilities", "adapter name")
+
+namespace {
+using OlkCtl::Sim::FaultOperation;
+using OlkCtl::Sim::FaultOperationTable;
+OLKCTL_SIM_FAULT_OPERATIONS(OLKCTL_ADAPTERS_FAULTS)
+} // namespace
 
 namespace {
 
@@ -71,7 +79,7 @@ public:
   ScsiInterfaceType GetInterfaceType() const override { return GetValidInterfaceType(record_->transport); }
   uint32_t GetCapabilityMask() const override { return record_->capabilityMask; }
   void GetStats(ScsiStats &stats) const override {
-    OlkCtl::Sim::CheckFault(*state_, "ScsiInterface::GetStats", record_->name);
+    OlkCtl::Sim::CheckFault(*state_, FaultOp::ScsiInterface_GetStats, record_->name);
     stats = record_->stats;
   }
 
@@ -207,7 +215,7 @@ const Sim::AdapterRecord &RecordOf(const Sim::State &state, const ScsiInterface 
 } // namespace
 
 std::vector<std::unique_ptr<ScsiInterface>> StorageInfoImpl::GetScsiInterfaces() {
-  Sim::CheckFault("StorageInfo::GetScsiInterfaces");
+  Sim::CheckFault(FaultOp::StorageInfo_GetScsiInterfaces);
   std::vector<std::unique_ptr<ScsiInterface>> adapters;
   adapters.reserve(state_->adapters().records.size());
   for (const Sim::AdapterRecord &record : state_->adapters().records)
@@ -216,19 +224,19 @@ std::vector<std::unique_ptr<ScsiInterface>> StorageInfoImpl::GetScsiInterfaces()
 }
 
 std::unique_ptr<ScsiInterface> StorageInfoImpl::GetScsiInterface(const std::string &name) {
-  Sim::CheckFault(*state_, "StorageInfo::GetScsiInterface", name);
+  Sim::CheckFault(*state_, FaultOp::StorageInfo_GetScsiInterface, name);
   const Sim::AdapterRecord *record = state_->adapters().Find(name);
   return record ? Sim::NewScsiInterface(state_, *record) : nullptr;
 }
 
 bool StorageInfoImpl::IsValidScsiInterface(const std::string &name) {
-  Sim::CheckFault("StorageInfo::IsValidScsiInterface", name);
+  Sim::CheckFault(FaultOp::StorageInfo_IsValidScsiInterface, name);
   return state_->adapters().Find(name) != nullptr;
 }
 
 std::string StorageInfoImpl::RescanScsiInterfaces(const std::string &adapter, const std::string &type,
                                                   bool skipClaim) {
-  Sim::CheckFault("StorageInfo::RescanScsiInterfaces", adapter);
+  Sim::CheckFault(FaultOp::StorageInfo_RescanScsiInterfaces, adapter);
   const bool add = type == "add" || type == "all";
   const bool remove = type == "delete" || type == "all";
   const bool update = type == "update" || type == "all";
@@ -260,17 +268,17 @@ std::string StorageInfoImpl::RescanScsiInterfaces(const std::string &adapter, co
 }
 
 std::string StorageInfoImpl::GetLinkState(const ScsiInterface &adapter) {
-  Sim::CheckFault(*state_, "StorageInfo::GetLinkState", adapter.GetName());
+  Sim::CheckFault(*state_, FaultOp::StorageInfo_GetLinkState, adapter.GetName());
   return RecordOf(*state_, adapter).linkState;
 }
 
 std::string StorageInfoImpl::GetDeviceDescription(const ScsiInterface &adapter) {
-  Sim::CheckFault(*state_, "StorageInfo::GetDeviceDescription", adapter.GetName());
+  Sim::CheckFault(*state_, FaultOp::StorageInfo_GetDeviceDescription, adapter.GetName());
   return RecordOf(*state_, adapter).description;
 }
 
 std::vector<std::string> StorageInfoImpl::GetAdapterCapabilities(const ScsiInterface &adapter) {
-  Sim::CheckFault(*state_, "StorageInfo::GetAdapterCapabilities", adapter.GetName());
+  Sim::CheckFault(*state_, FaultOp::StorageInfo_GetAdapterCapabilities, adapter.GetName());
   const uint32_t mask = RecordOf(*state_, adapter).capabilityMask;
   std::vector<std::string> names;
   for (const auto &[bit, name] : kCapabilityNames)

@@ -1,9 +1,24 @@
 #include "api/AdvancedOptionsImpl.h"
 
+#include "sim/Faults.h"
 #include "sim/Store.h"
 
 #include <hostctl/Exception.h>
 #include <hostctl/Misc.h>
+
+// The operations a fault can name here, and what its target is matched with.
+#define OLKCTL_ADVANCEDOPTIONS_FAULTS(X)                                                                     \
+  X(AdvancedIntegerOption_SetValue, "AdvancedIntegerOption::SetValue", "option path (\"/Group/Name\")")      \
+  X(AdvancedStringOption_SetValue, "AdvancedStringOption::SetValue", "option path (\"/Group/Name\")")        \
+  X(AdvancedOptions_GetGroups, "AdvancedOptions::GetGroups", "")                                             \
+  X(AdvancedOptions_GetOptions, "AdvancedOptions::GetOptions", "group name")                                 \
+  X(AdvancedOptions_GetOption, "AdvancedOptions::GetOption", "option path (\"/Group/Name\")")
+
+namespace {
+using OlkCtl::Sim::FaultOperation;
+using OlkCtl::Sim::FaultOperationTable;
+OLKCTL_SIM_FAULT_OPERATIONS(OLKCTL_ADVANCEDOPTIONS_FAULTS)
+} // namespace
 
 namespace OlkCtl::Adv {
 
@@ -42,7 +57,7 @@ public:
 
   void SetValue(int64_t value) override {
     const std::string path = OptionPath(group_, record_.name);
-    Sim::CheckFault("AdvancedIntegerOption::SetValue", path);
+    Sim::CheckFault(FaultOp::AdvancedIntegerOption_SetValue, path);
     Sim::Current().Modify([&](Sim::State &state) {
       AdvancedOptionRecord &option = OptionToChange(state, group_, record_.name, true);
       // The range is the host's, checked against its newest state.
@@ -73,7 +88,7 @@ public:
   std::string GetDefault() const override { return record_.stringDefault; }
 
   void SetValue(const std::string &value) override {
-    Sim::CheckFault("AdvancedStringOption::SetValue", OptionPath(group_, record_.name));
+    Sim::CheckFault(FaultOp::AdvancedStringOption_SetValue, OptionPath(group_, record_.name));
     Sim::Current().Modify([&](Sim::State &state) {
       AdvancedOptionRecord &option = OptionToChange(state, group_, record_.name, false);
       option.stringValue = value;
@@ -95,7 +110,7 @@ std::unique_ptr<AdvancedOption> NewOption(const std::string &group, const Advanc
 } // namespace
 
 std::vector<std::string> AdvancedOptionsImpl::GetGroups() {
-  Sim::CheckFault("AdvancedOptions::GetGroups");
+  Sim::CheckFault(FaultOp::AdvancedOptions_GetGroups);
   std::vector<std::string> groups;
   for (const Sim::AdvancedOptionGroup &group : Sim::Current().Read()->system().advancedOptions)
     groups.push_back(group.name);
@@ -103,7 +118,7 @@ std::vector<std::string> AdvancedOptionsImpl::GetGroups() {
 }
 
 std::vector<std::unique_ptr<AdvancedOption>> AdvancedOptionsImpl::GetOptions(const std::string &group) {
-  Sim::CheckFault("AdvancedOptions::GetOptions", group);
+  Sim::CheckFault(FaultOp::AdvancedOptions_GetOptions, group);
   std::shared_ptr<const Sim::State> state = Sim::Current().Read();
   std::vector<std::unique_ptr<AdvancedOption>> options;
   if (const Sim::AdvancedOptionGroup *g = state->system().FindGroup(group))
@@ -114,7 +129,7 @@ std::vector<std::unique_ptr<AdvancedOption>> AdvancedOptionsImpl::GetOptions(con
 
 std::unique_ptr<AdvancedOption> AdvancedOptionsImpl::GetOption(const std::string &group,
                                                                const std::string &name) {
-  Sim::CheckFault("AdvancedOptions::GetOption", OptionPath(group, name));
+  Sim::CheckFault(FaultOp::AdvancedOptions_GetOption, OptionPath(group, name));
   std::shared_ptr<const Sim::State> state = Sim::Current().Read();
   const AdvancedOptionRecord *record = state->system().FindOption(group, name);
   if (!record)

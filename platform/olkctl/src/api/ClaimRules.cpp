@@ -1,25 +1,12 @@
 // Claim-rule operations of the simulated host.
 //
-// Fault-injection operation names checked here (target in parentheses):
-//   StorageInfo::GetPsaClaimRuleClasses
-//   StorageInfo::GetPsaClaimRules          (class: "MP", "Filter", "HWAC")
-//   StorageInfo::GetPsaClaimRule           (rule ID, decimal)
-//   StorageInfo::AddPsaClaimRule           (rule ID; 4294967295 when auto-assigned)
-//   StorageInfo::RemovePsaClaimRule        (rule ID)
-//   StorageInfo::ClearPsaClaimRules        (class)
-//   StorageInfo::LoadPsaClaimRules         (class)
-//   StorageInfo::IsRegisteredPsaPluginName (plug-in name)
-//   StorageInfo::RunClaimRules             (class)
-//   StorageInfo::RunClaimRulesOnLocation   (adapter name, or "*")
-//   StorageInfo::PostClaimRuleRun
-//   PsaClaimRule::Move                     (rule ID)
-//   ConfigFile::Lock
 //
 // Sides: adding writes the configuration file (a boot rule goes to the kernel
 // only); removing and moving act on the configuration entry, and the kernel
 // follows with the next load (clear, then copy the file). A rule that exists
 // only in the kernel is removed or moved there, having no entry to change.
 #include "sim/Claiming.h"
+#include "sim/Faults.h"
 #include "sim/Store.h"
 
 #include <olkctl/config/ConfigFile.h>
@@ -40,6 +27,28 @@ using HostCtl::Misc::StrCat;
 using HostCtl::Storage::PsaClaimRule;
 using HostCtl::Storage::PSAClaimRuleClass;
 using HostCtl::Storage::ScsiInterface;
+
+// The operations a fault can name here, and what its target is matched with.
+#define OLKCTL_CLAIMRULES_FAULTS(X)                                                                          \
+  X(PsaClaimRule_Move, "PsaClaimRule::Move", "rule ID")                                                      \
+  X(StorageInfo_GetPsaClaimRuleClasses, "StorageInfo::GetPsaClaimRuleClasses", "")                           \
+  X(StorageInfo_GetPsaClaimRules, "StorageInfo::GetPsaClaimRules", "class: \"MP\", \"Filter\", \"HWAC\"")    \
+  X(StorageInfo_GetPsaClaimRule, "StorageInfo::GetPsaClaimRule", "rule ID, decimal")                         \
+  X(StorageInfo_AddPsaClaimRule, "StorageInfo::AddPsaClaimRule", "rule ID; 4294967295 when auto-assigned")   \
+  X(StorageInfo_RemovePsaClaimRule, "StorageInfo::RemovePsaClaimRule", "rule ID")                            \
+  X(StorageInfo_ClearPsaClaimRules, "StorageInfo::ClearPsaClaimRules", "class")                              \
+  X(StorageInfo_LoadPsaClaimRules, "StorageInfo::LoadPsaClaimRules", "class")                                \
+  X(StorageInfo_IsRegisteredPsaPluginName, "StorageInfo::IsRegisteredPsaPluginName", "plug-in name")         \
+  X(StorageInfo_RunClaimRules, "StorageInfo::RunClaimRules", "class")                                        \
+  X(StorageInfo_RunClaimRulesOnLocation, "StorageInfo::RunClaimRulesOnLocation", "adapter name, or \"*\"")   \
+  X(StorageInfo_PostClaimRuleRun, "StorageInfo::PostClaimRuleRun", "")                                       \
+  X(ConfigFile_Lock, "ConfigFile::Lock", "")
+
+namespace {
+using OlkCtl::Sim::FaultOperation;
+using OlkCtl::Sim::FaultOperationTable;
+OLKCTL_SIM_FAULT_OPERATIONS(OLKCTL_CLAIMRULES_FAULTS)
+} // namespace
 
 namespace {
 
@@ -242,7 +251,7 @@ PsaClaimRuleImpl::PsaClaimRuleImpl(uint32_t ruleId, PSAClaimRuleClass ruleClass,
 }
 
 void PsaClaimRuleImpl::Move(uint32_t newRuleId) {
-  Sim::CheckFault("PsaClaimRule::Move", IdText(ruleId_));
+  Sim::CheckFault(FaultOp::PsaClaimRule_Move, IdText(ruleId_));
   if (newRuleId > MAX_RULEID)
     throw HostCtlException(StrCat("Rule id ", IdText(newRuleId), " is outside the rule id range."));
   const std::string classText = ClassText(class_);
@@ -406,7 +415,7 @@ bool ModuleImpl::IsValidName(const std::string &name) {
 // --- the storage info's claim-rule operations ---
 
 std::vector<std::string> StorageInfoImpl::GetPsaClaimRuleClasses() {
-  Sim::CheckFault("StorageInfo::GetPsaClaimRuleClasses");
+  Sim::CheckFault(FaultOp::StorageInfo_GetPsaClaimRuleClasses);
   return Sim::ClaimRuleFamily::ClassNames();
 }
 
@@ -420,7 +429,7 @@ std::string StorageInfoImpl::GetClaimRuleClassString(PSAClaimRuleClass ruleClass
 
 std::vector<std::unique_ptr<PsaClaimRule>> StorageInfoImpl::GetPsaClaimRules(bool runtime, bool file,
                                                                              PSAClaimRuleClass ruleClass) {
-  Sim::CheckFault("StorageInfo::GetPsaClaimRules", ClassText(ruleClass));
+  Sim::CheckFault(FaultOp::StorageInfo_GetPsaClaimRules, ClassText(ruleClass));
   const ClaimRuleClassRecord &c = ClassRecord(*state_, ruleClass);
   std::vector<std::unique_ptr<PsaClaimRule>> rules;
   // Both sides are sorted by ID: merge them, one object per ID.
@@ -446,7 +455,7 @@ std::vector<std::unique_ptr<PsaClaimRule>> StorageInfoImpl::GetPsaClaimRules(boo
 }
 
 std::unique_ptr<PsaClaimRule> StorageInfoImpl::GetPsaClaimRule(uint32_t id, PSAClaimRuleClass ruleClass) {
-  Sim::CheckFault("StorageInfo::GetPsaClaimRule", IdText(id));
+  Sim::CheckFault(FaultOp::StorageInfo_GetPsaClaimRule, IdText(id));
   const ClaimRuleClassRecord &c = ClassRecord(*state_, ruleClass);
   const ClaimRuleRecord *runtime = c.Find(true, id);
   const ClaimRuleRecord *file = c.Find(false, id);
@@ -456,7 +465,7 @@ std::unique_ptr<PsaClaimRule> StorageInfoImpl::GetPsaClaimRule(uint32_t id, PSAC
 }
 
 void StorageInfoImpl::AddPsaClaimRule(PsaClaimRule &rule, bool boot) {
-  Sim::CheckFault("StorageInfo::AddPsaClaimRule", IdText(rule.GetRuleId()));
+  Sim::CheckFault(FaultOp::StorageInfo_AddPsaClaimRule, IdText(rule.GetRuleId()));
   const Properties &p = rule.GetProperties(boot ? PsaClaimRule::SIDE_RUNTIME : PsaClaimRule::SIDE_FILE);
   const std::string classText = ClassText(rule.GetClaimRuleClass());
   if (p.type == PsaClaimRule::PSA_CLAIM_TYPE_UNKNOWN)
@@ -486,7 +495,7 @@ void StorageInfoImpl::AddPsaClaimRule(PsaClaimRule &rule, bool boot) {
 }
 
 void StorageInfoImpl::RemovePsaClaimRule(uint32_t id, PSAClaimRuleClass ruleClass) {
-  Sim::CheckFault("StorageInfo::RemovePsaClaimRule", IdText(id));
+  Sim::CheckFault(FaultOp::StorageInfo_RemovePsaClaimRule, IdText(id));
   const std::string classText = ClassText(ruleClass);
   Sim::Current().Modify([&](Sim::State &state) {
     ClaimRuleClassRecord &c = ClassRecord(state, ruleClass);
@@ -497,13 +506,13 @@ void StorageInfoImpl::RemovePsaClaimRule(uint32_t id, PSAClaimRuleClass ruleClas
 }
 
 void StorageInfoImpl::ClearPsaClaimRules(PSAClaimRuleClass ruleClass) {
-  Sim::CheckFault("StorageInfo::ClearPsaClaimRules", ClassText(ruleClass));
+  Sim::CheckFault(FaultOp::StorageInfo_ClearPsaClaimRules, ClassText(ruleClass));
   Sim::Current().Modify([&](Sim::State &state) { ClassRecord(state, ruleClass).runtime.clear(); });
   Refresh();
 }
 
 void StorageInfoImpl::LoadPsaClaimRules(PSAClaimRuleClass ruleClass) {
-  Sim::CheckFault("StorageInfo::LoadPsaClaimRules", ClassText(ruleClass));
+  Sim::CheckFault(FaultOp::StorageInfo_LoadPsaClaimRules, ClassText(ruleClass));
   Sim::Current().Modify([&](Sim::State &state) {
     ClaimRuleClassRecord &c = ClassRecord(state, ruleClass);
     // Rules already loaded under an ID the file also uses give way to the file.
@@ -516,7 +525,7 @@ void StorageInfoImpl::LoadPsaClaimRules(PSAClaimRuleClass ruleClass) {
 }
 
 bool StorageInfoImpl::IsRegisteredPsaPluginName(const std::string &plugin, const std::string &classText) {
-  Sim::CheckFault("StorageInfo::IsRegisteredPsaPluginName", plugin);
+  Sim::CheckFault(FaultOp::StorageInfo_IsRegisteredPsaPluginName, plugin);
   const Sim::ClaimRuleClassRecord *c = state_->claimRules().Class(classText);
   return c && c->IsRegistered(plugin);
 }
@@ -524,7 +533,7 @@ bool StorageInfoImpl::IsRegisteredPsaPluginName(const std::string &plugin, const
 // Claiming in the simulated host completes before the call returns, so there
 // is never anything to wait for.
 void StorageInfoImpl::RunClaimRules(PSAClaimRuleClass ruleClass, bool) {
-  Sim::CheckFault("StorageInfo::RunClaimRules", ClassText(ruleClass));
+  Sim::CheckFault(FaultOp::StorageInfo_RunClaimRules, ClassText(ruleClass));
   if (ruleClass == HostCtl::Storage::PSA_CLAIMRULE_CLASS_MP)
     Sim::Current().Modify(
         [](Sim::State &state) { Sim::ClaimPaths(state, [](const Sim::PathRecord &) { return true; }); });
@@ -539,7 +548,7 @@ void StorageInfoImpl::RunClaimRules(PSAClaimRuleClass ruleClass, bool) {
 
 void StorageInfoImpl::RunClaimRulesOnLocation(const std::string &adapter, uint32_t channel, uint32_t target,
                                               uint32_t lun) {
-  Sim::CheckFault("StorageInfo::RunClaimRulesOnLocation", adapter);
+  Sim::CheckFault(FaultOp::StorageInfo_RunClaimRulesOnLocation, adapter);
   auto any = [](uint32_t value, uint32_t wanted) {
     return wanted == PsaClaimRule::WILDCARD || value == wanted;
   };
@@ -555,7 +564,7 @@ void StorageInfoImpl::RunClaimRulesOnLocation(const std::string &adapter, uint32
 // After a run the devices that have a claimed path are registered: they get
 // the filters the loaded Filter rules give them.
 void StorageInfoImpl::PostClaimRuleRun() {
-  Sim::CheckFault("StorageInfo::PostClaimRuleRun");
+  Sim::CheckFault(FaultOp::StorageInfo_PostClaimRuleRun);
   Sim::Current().Modify([](Sim::State &state) {
     Sim::ClaimDeviceFilters(state, [&state](const Sim::DeviceRecord &device) {
       for (size_t position : state.paths().OfDevice(device.name))
@@ -585,7 +594,7 @@ std::unique_ptr<ConfigFile> ConfigFile::GetFile() {
 void ConfigFile::Lock() {
   if (held_->lock)
     return;
-  Sim::CheckFault("ConfigFile::Lock");
+  Sim::CheckFault(FaultOp::ConfigFile_Lock);
   held_->lock = Sim::Current().Lock(false);
 }
 

@@ -1,16 +1,7 @@
 // Device operations of the simulated host.
-//
-// Fault-injection operation names checked here (target in parentheses):
-//   StorageInfo::GetLuns
-//   StorageInfo::GetLun                  (the name looked up)
-//   StorageInfo::ResolveRuntimeLunName   (the name looked up)
-//   StorageInfo::GetDeviceDisplayNames
-//   LunImpl::GetLun                      (the name looked up)
-//   Lun::GetPsaDeviceConfig              (device name)
-//   Lun::GetRaidInfo                     (device name)
-//   Lun::RunFilterClaim                  (device name)
 #include "api/Objects.h"
 #include "sim/Claiming.h"
+#include "sim/Faults.h"
 #include "sim/Store.h"
 
 #include <olkctl/storage/LunImpl.h>
@@ -28,6 +19,23 @@ using HostCtl::Storage::LunRaidInfo;
 using HostCtl::Storage::PsaDeviceConfig;
 using OlkCtl::Sim::DeviceRecord;
 using OlkCtl::Sim::Snapshot;
+
+// The operations a fault can name here, and what its target is matched with.
+#define OLKCTL_DEVICES_FAULTS(X)                                                                             \
+  X(Lun_GetPsaDeviceConfig, "Lun::GetPsaDeviceConfig", "device name")                                        \
+  X(Lun_GetRaidInfo, "Lun::GetRaidInfo", "device name")                                                      \
+  X(Lun_RunFilterClaim, "Lun::RunFilterClaim", "device name")                                                \
+  X(StorageInfo_GetLuns, "StorageInfo::GetLuns", "")                                                         \
+  X(StorageInfo_GetLun, "StorageInfo::GetLun", "the name looked up")                                         \
+  X(StorageInfo_ResolveRuntimeLunName, "StorageInfo::ResolveRuntimeLunName", "the name looked up")           \
+  X(StorageInfo_GetDeviceDisplayNames, "StorageInfo::GetDeviceDisplayNames", "")                             \
+  X(LunImpl_GetLun, "LunImpl::GetLun", "the name looked up")
+
+namespace {
+using OlkCtl::Sim::FaultOperation;
+using OlkCtl::Sim::FaultOperationTable;
+OLKCTL_SIM_FAULT_OPERATIONS(OLKCTL_DEVICES_FAULTS)
+} // namespace
 
 namespace {
 
@@ -93,14 +101,14 @@ public:
   bool IsNvme() const override { return r_->nvme; }
 
   std::unique_ptr<PsaDeviceConfig> GetPsaDeviceConfig() const override {
-    OlkCtl::Sim::CheckFault(*state_, "Lun::GetPsaDeviceConfig", r_->name);
+    OlkCtl::Sim::CheckFault(*state_, FaultOp::Lun_GetPsaDeviceConfig, r_->name);
     if (!r_->psaConfig)
       return nullptr;
     return std::make_unique<SimPsaDeviceConfig>(r_->filters);
   }
 
   void GetRaidInfo(LunRaidInfo &info) const override {
-    OlkCtl::Sim::CheckFault(*state_, "Lun::GetRaidInfo", r_->name);
+    OlkCtl::Sim::CheckFault(*state_, FaultOp::Lun_GetRaidInfo, r_->name);
     info = LunRaidInfo{};
     info.kind = r_->raid.kind;
     info.numPhysicalDrives = static_cast<uint8_t>(std::min<uint32_t>(r_->raid.drives, 255));
@@ -109,7 +117,7 @@ public:
   }
 
   void RunFilterClaim() override {
-    OlkCtl::Sim::CheckFault("Lun::RunFilterClaim", r_->name);
+    OlkCtl::Sim::CheckFault(FaultOp::Lun_RunFilterClaim, r_->name);
     const std::string name = r_->name;
     OlkCtl::Sim::Current().Modify([&](OlkCtl::Sim::State &state) {
       if (!state.devices().Find(name))
@@ -144,7 +152,7 @@ std::unique_ptr<Lun> NewLun(const Snapshot &state, const DeviceRecord &record) {
 namespace OlkCtl::Storage {
 
 std::vector<std::unique_ptr<Lun>> StorageInfoImpl::GetLuns(bool includeOffline, bool refresh) {
-  Sim::CheckFault("StorageInfo::GetLuns");
+  Sim::CheckFault(FaultOp::StorageInfo_GetLuns);
   if (refresh)
     Refresh();
   std::vector<std::unique_ptr<Lun>> luns;
@@ -156,19 +164,19 @@ std::vector<std::unique_ptr<Lun>> StorageInfoImpl::GetLuns(bool includeOffline, 
 }
 
 std::unique_ptr<Lun> StorageInfoImpl::GetLun(const std::string &name, bool includeOffline) {
-  Sim::CheckFault(*state_, "StorageInfo::GetLun", name);
+  Sim::CheckFault(*state_, FaultOp::StorageInfo_GetLun, name);
   const DeviceRecord *record = Lookup(*state_, name, includeOffline);
   return record ? Sim::NewLun(state_, *record) : nullptr;
 }
 
 std::string StorageInfoImpl::ResolveRuntimeLunName(const std::string &name) {
-  Sim::CheckFault("StorageInfo::ResolveRuntimeLunName", name);
+  Sim::CheckFault(FaultOp::StorageInfo_ResolveRuntimeLunName, name);
   const DeviceRecord *record = state_->devices().Find(name);
   return record ? record->name : std::string();
 }
 
 std::unordered_map<std::string, std::string> StorageInfoImpl::GetDeviceDisplayNames() {
-  Sim::CheckFault("StorageInfo::GetDeviceDisplayNames");
+  Sim::CheckFault(FaultOp::StorageInfo_GetDeviceDisplayNames);
   std::unordered_map<std::string, std::string> names;
   names.reserve(state_->devices().records.size());
   for (const DeviceRecord &record : state_->devices().records)
@@ -177,7 +185,7 @@ std::unordered_map<std::string, std::string> StorageInfoImpl::GetDeviceDisplayNa
 }
 
 std::unique_ptr<Lun> LunImpl::GetLun(const std::string &name, bool includeOffline) {
-  Sim::CheckFault("LunImpl::GetLun", name);
+  Sim::CheckFault(FaultOp::LunImpl_GetLun, name);
   Sim::Snapshot state = Sim::Current().Read();
   const DeviceRecord *record = Lookup(*state, name, includeOffline);
   return record ? Sim::NewLun(state, *record) : nullptr;

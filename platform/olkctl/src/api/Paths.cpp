@@ -1,24 +1,32 @@
 // Path operations of the simulated host.
-//
-// Fault-injection operation names checked here (target in parentheses):
-//   StorageInfo::GetScsiPaths         (none)
-//   StorageInfo::GetScsiPath          (the name asked for)
-//   StorageInfo::GetLunPathAdapters   (the device name asked for)
-//   ScsiPathImpl::GetPath             (the name asked for)
-//   ScsiPath::GetDevice               (the path's runtime name)
-//   ScsiPath::GetScsiInterface        (the path's runtime name)
-//   ScsiPath::GetTransportDetails     (the path's runtime name)
-//   ScsiPath::GetStats                (the path's runtime name)
-//   ScsiPath::SetState                (the path's runtime name)
-//   ScsiPath::RunClaim                (the path's runtime name)
 #include "api/Objects.h"
 #include "sim/Claiming.h"
+#include "sim/Faults.h"
 #include "sim/Store.h"
 
 #include <olkctl/storage/ScsiPathImpl.h>
 #include <olkctl/storage/StorageInfoImpl.h>
 
 #include <hostctl/Exception.h>
+
+// The operations a fault can name here, and what its target is matched with.
+#define OLKCTL_PATHS_FAULTS(X)                                                                               \
+  X(ScsiPath_GetDevice, "ScsiPath::GetDevice", "the path's runtime name")                                    \
+  X(ScsiPath_GetScsiInterface, "ScsiPath::GetScsiInterface", "the path's runtime name")                      \
+  X(ScsiPath_GetTransportDetails, "ScsiPath::GetTransportDetails", "the path's runtime name")                \
+  X(ScsiPath_GetStats, "ScsiPath::GetStats", "the path's runtime name")                                      \
+  X(ScsiPath_SetState, "ScsiPath::SetState", "the path's runtime name")                                      \
+  X(ScsiPath_RunClaim, "ScsiPath::RunClaim", "the path's runtime name")                                      \
+  X(StorageInfo_GetScsiPaths, "StorageInfo::GetScsiPaths", "")                                               \
+  X(StorageInfo_GetScsiPath, "StorageInfo::GetScsiPath", "the name asked for")                               \
+  X(StorageInfo_GetLunPathAdapters, "StorageInfo::GetLunPathAdapters", "the device name asked for")          \
+  X(ScsiPathImpl_GetPath, "ScsiPathImpl::GetPath", "the name asked for")
+
+namespace {
+using OlkCtl::Sim::FaultOperation;
+using OlkCtl::Sim::FaultOperationTable;
+OLKCTL_SIM_FAULT_OPERATIONS(OLKCTL_PATHS_FAULTS)
+} // namespace
 
 namespace OlkCtl::Sim {
 
@@ -33,7 +41,7 @@ using HostCtl::Storage::ScsiStats;
 // check costs a lock and a stat on a file host, so look at the object's own
 // snapshot first: with no fault injected there, there is nothing to check.
 // When there is one, the store decides with its newest state (and counts down).
-void CheckPathFault(const Snapshot &state, std::string_view operation, const std::string &runtimeName) {
+void CheckPathFault(const Snapshot &state, const FaultOperation &operation, const std::string &runtimeName) {
   if (!state->faults().records.empty())
     CheckFault(operation, runtimeName);
 }
@@ -107,7 +115,7 @@ public:
   uint64_t GetMaxIOSize() const override { return record_->maxIOSize; }
 
   std::unique_ptr<Lun> GetDevice() const override {
-    CheckPathFault(state_, "ScsiPath::GetDevice", record_->runtimeName);
+    CheckPathFault(state_, FaultOp::ScsiPath_GetDevice, record_->runtimeName);
     if (record_->deviceName.empty())
       return nullptr;
     const DeviceRecord *device = state_->devices().Find(record_->deviceName);
@@ -115,32 +123,32 @@ public:
   }
 
   std::unique_ptr<ScsiInterface> GetScsiInterface() const override {
-    CheckPathFault(state_, "ScsiPath::GetScsiInterface", record_->runtimeName);
+    CheckPathFault(state_, FaultOp::ScsiPath_GetScsiInterface, record_->runtimeName);
     const AdapterRecord *adapter = state_->adapters().Find(record_->adapterName);
     return adapter ? NewScsiInterface(state_, *adapter) : nullptr;
   }
 
   std::unique_ptr<HostCtl::Storage::TransportDetails> GetTransportDetails() const override {
-    CheckPathFault(state_, "ScsiPath::GetTransportDetails", record_->runtimeName);
+    CheckPathFault(state_, FaultOp::ScsiPath_GetTransportDetails, record_->runtimeName);
     if (!record_->IsClaimed())
       return nullptr;
     return std::make_unique<PathTransportDetails>(state_, *record_);
   }
 
   void GetStats(ScsiStats &stats) const override {
-    CheckPathFault(state_, "ScsiPath::GetStats", record_->runtimeName);
+    CheckPathFault(state_, FaultOp::ScsiPath_GetStats, record_->runtimeName);
     stats = record_->stats;
   }
 
   void SetState(bool off) override {
-    CheckFault("ScsiPath::SetState", record_->runtimeName);
+    CheckFault(FaultOp::ScsiPath_SetState, record_->runtimeName);
     const std::string uid = record_->uid;
     Current().Modify([&](State &state) { ApplyPathState(state, uid, off); });
     Reload(uid);
   }
 
   void RunClaim() override {
-    CheckFault("ScsiPath::RunClaim", record_->runtimeName);
+    CheckFault(FaultOp::ScsiPath_RunClaim, record_->runtimeName);
     const std::string uid = record_->uid;
     Current().Modify(
         [&](State &state) { ClaimPaths(state, [&uid](const PathRecord &path) { return path.uid == uid; }); });
@@ -174,7 +182,7 @@ namespace OlkCtl::Storage {
 using HostCtl::Storage::ScsiPath;
 
 std::vector<std::unique_ptr<ScsiPath>> StorageInfoImpl::GetScsiPaths() {
-  Sim::CheckFault("StorageInfo::GetScsiPaths");
+  Sim::CheckFault(FaultOp::StorageInfo_GetScsiPaths);
   std::vector<std::unique_ptr<ScsiPath>> paths;
   paths.reserve(state_->paths().records.size());
   for (const Sim::PathRecord &record : state_->paths().records)
@@ -183,13 +191,13 @@ std::vector<std::unique_ptr<ScsiPath>> StorageInfoImpl::GetScsiPaths() {
 }
 
 std::unique_ptr<ScsiPath> StorageInfoImpl::GetScsiPath(const std::string &name) {
-  Sim::CheckFault("StorageInfo::GetScsiPath", name);
+  Sim::CheckFault(FaultOp::StorageInfo_GetScsiPath, name);
   const Sim::PathRecord *record = state_->paths().ByName(name);
   return record ? Sim::NewScsiPath(state_, *record) : nullptr;
 }
 
 std::vector<std::string> StorageInfoImpl::GetLunPathAdapters(const std::string &deviceName) {
-  Sim::CheckFault(*state_, "StorageInfo::GetLunPathAdapters", deviceName);
+  Sim::CheckFault(*state_, FaultOp::StorageInfo_GetLunPathAdapters, deviceName);
   // Paths record the device's canonical name; accept any of its names.
   const Sim::DeviceRecord *device = state_->devices().Find(deviceName);
   std::vector<std::string> adapters;
@@ -201,7 +209,7 @@ std::vector<std::string> StorageInfoImpl::GetLunPathAdapters(const std::string &
 }
 
 std::unique_ptr<ScsiPath> ScsiPathImpl::GetPath(const std::string &name) {
-  Sim::CheckFault("ScsiPathImpl::GetPath", name);
+  Sim::CheckFault(FaultOp::ScsiPathImpl_GetPath, name);
   Sim::Snapshot state = Sim::Current().Read();
   const Sim::PathRecord *record = state->paths().ByName(name);
   return record ? Sim::NewScsiPath(state, *record) : nullptr;

@@ -1,6 +1,20 @@
 #include <olkctl/system/SystemInfoImpl.h>
 
+#include "sim/Faults.h"
 #include "sim/Store.h"
+
+// The operations a fault can name here, and what its target is matched with.
+#define OLKCTL_SYSTEMINFO_FAULTS(X)                                                                          \
+  X(SystemInfo_GetHostName, "SystemInfo::GetHostName", "")                                                   \
+  X(SystemInfo_GetBootDeviceName, "SystemInfo::GetBootDeviceName", "")                                       \
+  X(HardwareInfo_GetCpuModel, "HardwareInfo::GetCpuModel", "")                                               \
+  X(HardwareInfo_GetCpuCoreCount, "HardwareInfo::GetCpuCoreCount", "")
+
+namespace {
+using OlkCtl::Sim::FaultOperation;
+using OlkCtl::Sim::FaultOperationTable;
+OLKCTL_SIM_FAULT_OPERATIONS(OLKCTL_SYSTEMINFO_FAULTS)
+} // namespace
 
 namespace OlkCtl::System {
 
@@ -8,12 +22,12 @@ SystemInfoImpl::SystemInfoImpl() : state_(Sim::Current().Read()) {}
 SystemInfoImpl::~SystemInfoImpl() = default;
 
 std::string SystemInfoImpl::GetHostName() {
-  Sim::CheckFault("SystemInfo::GetHostName");
+  Sim::CheckFault(FaultOp::SystemInfo_GetHostName);
   return state_->system().hostName;
 }
 
 std::string SystemInfoImpl::GetBootDeviceName() {
-  Sim::CheckFault("SystemInfo::GetBootDeviceName");
+  Sim::CheckFault(FaultOp::SystemInfo_GetBootDeviceName);
   return state_->system().bootDevice;
 }
 
@@ -21,12 +35,12 @@ HardwareInfoImpl::HardwareInfoImpl() : state_(Sim::Current().Read()) {}
 HardwareInfoImpl::~HardwareInfoImpl() = default;
 
 std::string HardwareInfoImpl::GetCpuModel() {
-  Sim::CheckFault("HardwareInfo::GetCpuModel");
+  Sim::CheckFault(FaultOp::HardwareInfo_GetCpuModel);
   return state_->system().cpuModel;
 }
 
 int HardwareInfoImpl::GetCpuCoreCount() {
-  Sim::CheckFault("HardwareInfo::GetCpuCoreCount");
+  Sim::CheckFault(FaultOp::HardwareInfo_GetCpuCoreCount);
   return static_cast<int>(state_->system().cpuCores);
 }
 

@@ -12,11 +12,6 @@
 
 namespace OlkCtl::Sim {
 
-// Strict JSON: a syntax error fails with "line L, column C: ..." and a member
-// given twice in one object fails with its place. Errors are StateError without
-// the origin; LoadState adds it.
-Json ParseJson(std::string_view text);
-
 // Parses and validates a whole document. `origin` (a file name or "<memory>")
 // starts every error message: "<origin>: <place>: <problem>".
 std::shared_ptr<State> LoadState(std::string_view text, const std::string &origin);

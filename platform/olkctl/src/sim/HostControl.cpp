@@ -112,7 +112,11 @@ void AddFault(const Fault &fault) {
     throw StateError("a fault needs an operation");
   if (fault.times < 0)
     throw StateError("a fault's times must not be negative");
-  Current().Modify([&](State &state) { state.faults().records.push_back(fault); });
+  Current().Modify([&](State &state) {
+    if (!IsFaultOperation(fault.operation))
+      throw UnknownFaultOperation(UnknownOperationText(fault.operation));
+    state.faults().records.push_back(fault);
+  });
 }
 
 std::vector<Fault> ListFaults() {

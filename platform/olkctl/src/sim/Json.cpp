@@ -230,16 +230,97 @@ private:
   std::vector<std::vector<Tape::Span>> namesByDepth_;
 };
 
+// Bytes that stand for themselves in a string: printable ASCII but the quote
+// and the backslash.
+struct PlainTable {
+  bool plain[256];
+  constexpr PlainTable() : plain() {
+    for (int c = 0x20; c < 0x80; ++c)
+      plain[c] = c != '"' && c != '\\';
+  }
+  constexpr bool operator[](unsigned char c) const { return plain[c]; }
+};
+constexpr PlainTable kPlain;
+
+// Eight bytes at once (SWAR): a host file is mostly indentation and plain text.
+uint64_t Load8(const char *at) {
+  uint64_t v;
+  std::memcpy(&v, at, 8);
+  return v;
+}
+constexpr uint64_t kOnes = 0x0101010101010101ULL;
+constexpr uint64_t kHighs = 0x8080808080808080ULL;
+constexpr uint64_t kEightBlanks = kOnes * ' ';
+// Non-zero when a byte of v is below n (n <= 128); exact when none is.
+constexpr uint64_t HasBelow(uint64_t v, uint8_t n) {
+  return (v - kOnes * n) & ~v & kHighs;
+}
+constexpr uint64_t HasByte(uint64_t v, uint8_t b) {
+  return HasBelow(v ^ (kOnes * b), 1);
+}
+// The high bit of each byte of v that is not plain string text (see kPlain);
+// only the lowest is exact.
+constexpr uint64_t Special(uint64_t v) {
+  return HasByte(v, '"') | HasByte(v, '\\') | HasBelow(v, 0x20) | (v & kHighs);
+}
+// The position in memory of the first byte flagged in a non-zero mask.
+int FirstByte(uint64_t mask) {
+  static_assert(std::endian::native == std::endian::little, "bytes are counted from the low end");
+  return std::countr_zero(mask) / 8;
+}
+
+// A reader's place in a text, and the steps every reader here takes.
+class Cursor {
+protected:
+  explicit Cursor(std::string_view text)
+      : at_(text.data()), begin_(text.data()), end_(text.data() + text.size()) {}
+
+  // Indentation comes in runs of blanks, eight at a time.
+  void SkipBlanks() {
+    for (;;) {
+      if (end_ - at_ >= 8) {
+        const uint64_t other = Load8(at_) ^ kEightBlanks;
+        if (other == 0) {
+          at_ += 8;
+          continue;
+        }
+        at_ += FirstByte(other);
+      }
+      if (at_ == end_ || (*at_ != ' ' && *at_ != '\n' && *at_ != '\r' && *at_ != '\t'))
+        return;
+      ++at_;
+    }
+  }
+  // The colon after a member name, with the blanks around it.
+  bool Colon() {
+    SkipBlanks();
+    if (at_ == end_ || *at_ != ':')
+      return false;
+    ++at_;
+    SkipBlanks();
+    return true;
+  }
+  bool Literal(std::string_view word) {
+    if (static_cast<std::size_t>(end_ - at_) < word.size() || std::string_view(at_, word.size()) != word)
+      return false;
+    at_ += word.size();
+    return true;
+  }
+
+  const char *at_;
+  const char *begin_;
+  const char *end_;
+};
+
 // A reader for the JSON a host file usually holds, several times faster than
 // nlohmann's lexer: ASCII strings with the short escapes, integers of up to 18
 // digits, true, false and null. Anything else (\u escapes, other bytes,
 // fractions, long numbers, a byte order mark, deep nesting) and every error
 // make it give up; nlohmann's parser then reads the document again, so what
 // is accepted and every message are nlohmann's.
-class FastReader {
+class FastReader : Cursor {
 public:
-  FastReader(std::string_view text, TapeBuilder &builder)
-      : at_(text.data()), end_(text.data() + text.size()), builder_(builder) {}
+  FastReader(std::string_view text, TapeBuilder &builder) : Cursor(text), builder_(builder) {}
 
   bool Read() {
     SkipBlanks();
@@ -251,17 +332,6 @@ public:
 
 private:
   static constexpr int kMaxDepth = 256;
-
-  void SkipBlanks() {
-    while (at_ < end_ && (*at_ == ' ' || *at_ == '\n' || *at_ == '\r' || *at_ == '\t'))
-      ++at_;
-  }
-  bool Literal(std::string_view word) {
-    if (static_cast<std::size_t>(end_ - at_) < word.size() || std::string_view(at_, word.size()) != word)
-      return false;
-    at_ += word.size();
-    return true;
-  }
 
   bool Value(int depth) {
     if (at_ == end_)
@@ -299,11 +369,8 @@ private:
       std::string_view name;
       if (at_ == end_ || *at_ != '"' || !String(name) || !builder_.Key(name))
         return false;
-      SkipBlanks();
-      if (at_ == end_ || *at_ != ':')
+      if (!Colon())
         return false;
-      ++at_;
-      SkipBlanks();
       if (!Value(depth + 1))
         return false;
       SkipBlanks();
@@ -429,60 +496,18 @@ private:
     return builder_.number_unsigned(value);
   }
 
-  const char *at_;
-  const char *end_;
   TapeBuilder &builder_;
   std::string scratch_;
 };
-
-// Bytes that stand for themselves in a string: printable ASCII but the quote
-// and the backslash.
-struct PlainTable {
-  bool plain[256];
-  constexpr PlainTable() : plain() {
-    for (int c = 0x20; c < 0x80; ++c)
-      plain[c] = c != '"' && c != '\\';
-  }
-  constexpr bool operator[](unsigned char c) const { return plain[c]; }
-};
-constexpr PlainTable kPlain;
-
-// Eight bytes at once (SWAR): a host file is mostly indentation and plain text.
-uint64_t Load8(const char *at) {
-  uint64_t v;
-  std::memcpy(&v, at, 8);
-  return v;
-}
-constexpr uint64_t kOnes = 0x0101010101010101ULL;
-constexpr uint64_t kHighs = 0x8080808080808080ULL;
-constexpr uint64_t kEightBlanks = kOnes * ' ';
-// Non-zero when a byte of v is below n (n <= 128); exact when none is.
-constexpr uint64_t HasBelow(uint64_t v, uint8_t n) {
-  return (v - kOnes * n) & ~v & kHighs;
-}
-constexpr uint64_t HasByte(uint64_t v, uint8_t b) {
-  return HasBelow(v ^ (kOnes * b), 1);
-}
-// The high bit of each byte of v that is not plain string text (see kPlain);
-// only the lowest is exact.
-constexpr uint64_t Special(uint64_t v) {
-  return HasByte(v, '"') | HasByte(v, '\\') | HasBelow(v, 0x20) | (v & kHighs);
-}
-// The position in memory of the first byte flagged in a non-zero mask.
-int FirstByte(uint64_t mask) {
-  static_assert(std::endian::native == std::endian::little, "bytes are counted from the low end");
-  return std::countr_zero(mask) / 8;
-}
 
 // Checks the plain JSON of a host file without building anything: the first
 // step of loading, which must see the whole document but converts none of it.
 // A host file is mostly indentation and ASCII text, so each of those is one
 // short loop. Anything it does not know (escapes in member names, \u, other
 // bytes, deep nesting) and every error make it give up.
-class Scanner {
+class Scanner : Cursor {
 public:
-  explicit Scanner(std::string_view text)
-      : at_(text.data()), begin_(text.data()), end_(text.data() + text.size()) {}
+  Scanner(std::string_view text, bool lenient) : Cursor(text), lenient_(lenient) {}
 
   bool Read(std::vector<TopMember> &members) {
     SkipBlanks();
@@ -499,11 +524,8 @@ public:
       if (at_ == end_ || *at_ != '"' || !String(false))
         return false;
       std::string_view key(name, static_cast<std::size_t>(at_ - 1 - name));
-      SkipBlanks();
-      if (at_ == end_ || *at_ != ':')
+      if (!Colon())
         return false;
-      ++at_;
-      SkipBlanks();
       const std::size_t begin = static_cast<std::size_t>(at_ - begin_);
       if (!Value(1))
         return false;
@@ -528,28 +550,6 @@ private:
   bool AtEnd() {
     SkipBlanks();
     return at_ == end_;
-  }
-  // Indentation comes in runs of blanks, eight at a time.
-  void SkipBlanks() {
-    for (;;) {
-      if (end_ - at_ >= 8) {
-        const uint64_t other = Load8(at_) ^ kEightBlanks;
-        if (other == 0) {
-          at_ += 8;
-          continue;
-        }
-        at_ += FirstByte(other);
-      }
-      if (at_ == end_ || (*at_ != ' ' && *at_ != '\n' && *at_ != '\r' && *at_ != '\t'))
-        return;
-      ++at_;
-    }
-  }
-  bool Literal(std::string_view word) {
-    if (static_cast<std::size_t>(end_ - at_) < word.size() || std::string_view(at_, word.size()) != word)
-      return false;
-    at_ += word.size();
-    return true;
   }
   bool Value(int depth) {
     if (at_ == end_)
@@ -585,11 +585,8 @@ private:
       if (object) {
         if (at_ == end_ || *at_ != '"' || !String(true))
           return false;
-        SkipBlanks();
-        if (at_ == end_ || *at_ != ':')
+        if (!Colon())
           return false;
-        ++at_;
-        SkipBlanks();
       }
       if (!Value(depth + 1))
         return false;
@@ -628,8 +625,16 @@ private:
         ++at_;
         return true;
       }
-      if (*at_ != '\\' || !escapes || end_ - at_ < 2)
+      if (lenient_ && static_cast<unsigned char>(*at_) >= 0x80) {
+        ++at_;
+        continue;
+      }
+      if (*at_ != '\\' || !(escapes || lenient_) || end_ - at_ < 2)
         return false;
+      if (lenient_) {
+        at_ += 2;
+        continue;
+      }
       switch (at_[1]) {
       case '"':
       case '\\':
@@ -673,16 +678,14 @@ private:
     return true;
   }
 
-  const char *at_;
-  const char *begin_;
-  const char *end_;
+  bool lenient_;
 };
 
 } // namespace
 
-bool ScanTopLevel(std::string_view text, std::vector<TopMember> &members) {
+bool ScanTopLevel(std::string_view text, std::vector<TopMember> &members, bool lenient) {
   members.clear();
-  return Scanner(text).Read(members);
+  return Scanner(text, lenient).Read(members);
 }
 
 Tape ParseTape(std::string_view text, std::string_view place) {

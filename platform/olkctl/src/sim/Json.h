@@ -69,8 +69,9 @@ struct TopMember {
 // (ASCII text and member names without escapes) without building anything, and
 // lists its members in document order. Returns false when the text is not
 // such an object or not valid JSON at all: ParseTape then decides, and gives
-// the message.
-bool ScanTopLevel(std::string_view text, std::vector<TopMember> &members);
+// the message. `lenient` is for a text ParseTape has accepted: any string
+// then passes, and member names keep their escapes.
+bool ScanTopLevel(std::string_view text, std::vector<TopMember> &members, bool lenient = false);
 
 // A value of a tape, with the part of nlohmann's interface the family
 // mappings use to look at a value before reading it.

@@ -410,7 +410,8 @@ Store &Current() {
   return *current;
 }
 
-void CheckFault(std::string_view operation, std::string_view target) {
+void CheckFault(const FaultOperation &checked, std::string_view target) {
+  const std::string_view operation = checked.name;
   Store &store = Current();
   std::shared_ptr<const State> state = store.Read();
   const Fault *hit = nullptr;

@@ -2,6 +2,7 @@
 // for changing, and the fault check every host operation makes.
 #pragma once
 
+#include "Faults.h"
 #include "State.h"
 
 #include <functional>
@@ -38,15 +39,15 @@ public:
 Store &Current();
 
 // Throws HostCtlException(message) when an injected fault matches the operation
-// (its API name, such as "Lun::SetDisplayName") and, when given, the object's
-// name; counts the fault down.
-void CheckFault(std::string_view operation, std::string_view target = {});
+// (an entry of its API file's table, see Faults.h) and, when given, the
+// object's name; counts the fault down.
+void CheckFault(const FaultOperation &operation, std::string_view target = {});
 
 // The same check for the calls a listing makes per device, path or adapter:
 // when the snapshot the object reads from holds no fault, there is nothing to
 // check, which spares a store read (for a file host a lock and a stat) per
 // call. When it holds one, the newest state decides and counts down.
-inline void CheckFault(const State &snapshot, std::string_view operation, std::string_view target = {}) {
+inline void CheckFault(const State &snapshot, const FaultOperation &operation, std::string_view target = {}) {
   if (!snapshot.faults().records.empty())
     CheckFault(operation, target);
 }

@@ -70,7 +70,16 @@ struct Fault {
   std::string message;   // what() of the thrown exception
   int64_t times = 0;     // how many more calls fail; 0 means every call
 };
+// A fault naming an operation no host operation checks would never fire:
+// AddFault refuses it with this error, naming close names (after reading the
+// host, so a host that cannot be used is reported first).
+class OLKCTL_API UnknownFaultOperation : public std::invalid_argument {
+public:
+  using std::invalid_argument::invalid_argument;
+};
 OLKCTL_API void AddFault(const Fault &fault);
+// The operations a fault can name (the API's own names), sorted.
+OLKCTL_API std::vector<std::string> FaultOperationNames();
 OLKCTL_API std::vector<Fault> ListFaults();
 OLKCTL_API void ClearFaults();
 

@@ -1,6 +1,6 @@
 #include "sim/family/Adapters.h"
 
-#include "sim/Json.h"
+#include "sim/family/IndexedLoad.h"
 #include "sim/family/Stats.h"
 
 #include <hostctl/Exception.h>
@@ -28,61 +28,32 @@ const Mapping<AdapterRecord> &AdapterMapping() {
 
 } // namespace
 
-const AdapterRecord *AdapterFamily::Find(const std::string &name) const {
-  auto it = byName.find(name);
-  return it == byName.end() ? nullptr : &records[it->second];
-}
-
-AdapterRecord *AdapterFamily::Find(const std::string &name) {
-  auto it = byName.find(name);
-  return it == byName.end() ? nullptr : &records[it->second];
-}
-
-void AdapterFamily::Reindex() {
-  byName.clear();
-  byName.reserve(records.size());
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    byName.emplace(records[i].name, i);
-    records[i].pendingPaths.Reindex();
-    records[i].pendingDevices.Reindex();
-  }
-}
-
 bool IsLinkDown(const std::string &linkState) {
   return linkState == "link-down" || linkState == "offline";
 }
 
 void LoadFamily(const Node &node, AdapterFamily &family) {
-  if (!node.Value().is_array())
-    node.Fail("expected an array");
-  family.records.clear();
-  family.records.reserve(node.Value().size());
-  std::unordered_map<std::string, std::size_t> seen;
-  node.Each([&](const Node &element) {
-    AdapterRecord record;
-    // Read before the mapping, which refuses members it was not told about.
-    if (element.Has("pendingPaths"))
-      LoadFamily(element.Field("pendingPaths"), record.pendingPaths);
-    if (element.Has("pendingDevices"))
-      LoadFamily(element.Field("pendingDevices"), record.pendingDevices);
-    AdapterMapping().Load(element, record);
-    if (record.name.empty())
-      element.Fail("an adapter needs a name");
-    try {
-      HostCtl::Storage::ScsiInterface::GetValidInterfaceType(record.transport);
-    } catch (const HostCtl::Lib::HostCtlException &e) {
-      element.Field("transport").Fail(e.what());
-    }
-    for (const PathRecord &path : record.pendingPaths.records)
-      if (path.adapterName != record.name)
-        element.Field("pendingPaths")
-            .Fail("pending path " + path.runtimeName + " leaves from adapter " + path.adapterName + ", not " +
-                  record.name);
-    if (!seen.emplace(record.name, family.records.size()).second)
-      element.Fail("duplicate adapter name " + record.name);
-    family.records.push_back(std::move(record));
-  });
-  family.Reindex();
+  LoadIndexed(
+      node, family, AdapterMapping(), {"adapter", "an adapter needs a name"},
+      [](const Node &element, AdapterRecord &record) {
+        // Read before the mapping, which refuses members it was not told about.
+        if (element.Has("pendingPaths"))
+          LoadFamily(element.Field("pendingPaths"), record.pendingPaths);
+        if (element.Has("pendingDevices"))
+          LoadFamily(element.Field("pendingDevices"), record.pendingDevices);
+      },
+      [](const Node &element, const AdapterRecord &record) {
+        try {
+          HostCtl::Storage::ScsiInterface::GetValidInterfaceType(record.transport);
+        } catch (const HostCtl::Lib::HostCtlException &e) {
+          element.Field("transport").Fail(e.what());
+        }
+        for (const PathRecord &path : record.pendingPaths.records)
+          if (path.adapterName != record.name)
+            element.Field("pendingPaths")
+                .Fail("pending path " + path.runtimeName + " leaves from adapter " + path.adapterName +
+                      ", not " + record.name);
+      });
 }
 
 nlohmann::ordered_json SaveFamily(const AdapterFamily &family) {

@@ -3,17 +3,15 @@
 #pragma once
 
 #include "sim/family/Devices.h"
+#include "sim/family/Indexed.h"
 #include "sim/family/Paths.h"
 
 #include <hostctl/storage/ScsiStats.h>
 
 #include <nlohmann/json_fwd.hpp>
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
-#include <vector>
 
 namespace OlkCtl::Sim {
 
@@ -36,19 +34,14 @@ struct AdapterRecord {
   // adds devices moves these into the host's path and device lists.
   PathFamily pendingPaths;
   DeviceFamily pendingDevices;
+
+  void Reindex() {
+    pendingPaths.Reindex();
+    pendingDevices.Reindex();
+  }
 };
 
-struct AdapterFamily {
-  std::vector<AdapterRecord> records; // host order
-  std::unordered_map<std::string, std::size_t> byName;
-
-  // Null when no adapter has that name.
-  const AdapterRecord *Find(const std::string &name) const;
-  AdapterRecord *Find(const std::string &name);
-
-  // Rebuilds the look-up indexes after loading or changing the records.
-  void Reindex();
-};
+using AdapterFamily = IndexedFamily<AdapterRecord>;
 
 // Link states in which an adapter reaches nothing: rescans mark its paths dead.
 bool IsLinkDown(const std::string &linkState);

@@ -1,6 +1,6 @@
 #include "sim/family/Devices.h"
 
-#include "sim/Json.h"
+#include "sim/family/IndexedLoad.h"
 
 namespace OlkCtl::Sim {
 
@@ -67,43 +67,9 @@ const Mapping<DeviceRecord> &DeviceMapping() {
 
 } // namespace
 
-const DeviceRecord *DeviceFamily::Find(const std::string &name) const {
-  auto it = byName.find(name);
-  return it == byName.end() ? nullptr : &records[it->second];
-}
-
-DeviceRecord *DeviceFamily::Find(const std::string &name) {
-  auto it = byName.find(name);
-  return it == byName.end() ? nullptr : &records[it->second];
-}
-
-void DeviceFamily::Reindex() {
-  byName.clear();
-  byName.reserve(records.size() * 3);
-  for (std::size_t i = 0; i < records.size(); ++i)
-    byName[records[i].name] = i;
-  // Secondary names never shadow a canonical name or an earlier device's UID.
-  for (std::size_t i = 0; i < records.size(); ++i)
-    for (const std::string &uid : records[i].uids)
-      byName.emplace(uid, i);
-}
-
 void LoadFamily(const Node &node, DeviceFamily &family) {
-  if (!node.Value().is_array())
-    node.Fail("expected an array");
-  family.records.clear();
-  family.records.reserve(node.Value().size());
-  std::unordered_map<std::string, std::size_t> seen;
-  node.Each([&](const Node &element) {
-    DeviceRecord record;
-    DeviceMapping().Load(element, record);
-    if (record.name.empty())
-      element.Fail("a device needs a name");
-    if (!seen.emplace(record.name, family.records.size()).second)
-      element.Fail("duplicate device name " + record.name);
-    family.records.push_back(std::move(record));
-  });
-  family.Reindex();
+  auto nothing = [](const Node &, const DeviceRecord &) {};
+  LoadIndexed(node, family, DeviceMapping(), {"device", "a device needs a name"}, nothing, nothing);
 }
 
 nlohmann::ordered_json SaveFamily(const DeviceFamily &family) {

@@ -2,12 +2,12 @@
 // (document member "devices").
 #pragma once
 
+#include "sim/family/Indexed.h"
+
 #include <nlohmann/json_fwd.hpp>
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace OlkCtl::Sim {
@@ -71,21 +71,13 @@ struct DeviceRecord {
   // The device backs a mounted volume or is otherwise busy: its last usable
   // path cannot be turned off.
   bool inUse = false;
+
+  const std::vector<std::string> &OtherNames() const { return uids; }
 };
 
-struct DeviceFamily {
-  std::vector<DeviceRecord> records; // host order
-  // Every name and UID of every device -> index into records. The canonical
-  // name wins over another device's UID of the same text.
-  std::unordered_map<std::string, std::size_t> byName;
-
-  // The device known under `name` (any of its names); null when none.
-  const DeviceRecord *Find(const std::string &name) const;
-  DeviceRecord *Find(const std::string &name);
-
-  // Rebuilds the look-up indexes after loading or changing the records.
-  void Reindex();
-};
+// Found by every name and UID; the canonical name wins over another device's
+// UID of the same text.
+using DeviceFamily = IndexedFamily<DeviceRecord>;
 
 // Fills the family from the document member (StateError on bad input).
 void LoadFamily(const Node &node, DeviceFamily &family);

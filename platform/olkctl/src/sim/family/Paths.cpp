@@ -98,7 +98,6 @@ void LoadFamily(const Node &node, PathFamily &family) {
     if (!runtimeNames.insert(path.runtimeName).second)
       element.Field("runtimeName").Fail("runtime name \"" + path.runtimeName + "\" is used by another path");
   });
-  family.Reindex();
 }
 
 nlohmann::ordered_json SaveFamily(const PathFamily &family) {

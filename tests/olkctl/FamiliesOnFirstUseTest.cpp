@@ -1,0 +1,81 @@
+// A host file's families are read when first used: a broken family stops only
+// what uses it, always with the message a full load gives, and is never
+// written over.
+#include "olkctl/HostFiles.h"
+
+#include <hostctl/Host.h>
+#include <hostctl/storage/StorageInfo.h>
+#include <olkctl/sim/HostControl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using OlkCtl::Sim::StateError;
+
+std::string g_reported; // what the bad-family handler was given
+
+size_t AdapterCount() {
+  return HostCtl::HostFactory::GetHost()->GetStorageInfo()->GetScsiInterfaces().size();
+}
+size_t DeviceCount() {
+  return HostCtl::HostFactory::GetHost()->GetStorageInfo()->GetLuns(true, false).size();
+}
+
+template <class F> std::string Error(const F &fn) {
+  try {
+    fn();
+  } catch (const StateError &e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+TEST(FamiliesOnFirstUse, ABrokenFamilyStopsOnlyWhatUsesIt) {
+  const std::string adapters = R"("adapters": [{"name": "olhba0", "transport": "sas"}])";
+  struct Case {
+    const char *name;
+    std::string text;
+    std::string problem; // the whole document's first problem
+  };
+  const std::vector<Case> cases = {
+      {"WrongType", R"({"schemaVersion": 1, )" + adapters + R"(, "devices": [{"name": "d", "size": "big"}]})",
+       "devices[0].size: expected a non-negative integer, found a string"},
+      {"MemberTwice", R"({"schemaVersion": 1, )" + adapters + R"(, "devices": [{"name": "d", "name": "e"}]})",
+       "devices[0]: member \"name\" appears twice"},
+      // Two broken families: the message is the full load's first problem
+      // (families in document order), and using either fails.
+      {"FirstProblemWins",
+       R"({"schemaVersion": 1, )" + adapters +
+           R"(, "devices": [{"name": "d", "size": -1}], "claimRules": {"MP": 1}})",
+       "devices[0].size: expected a non-negative integer"},
+  };
+  OlkCtl::Sim::OnBadHostFamily([](const StateError &e) { g_reported = e.what(); });
+  HostFiles::TempDir dir;
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.File(std::string(c.name) + ".json");
+    const std::string message = path + ": " + c.problem;
+    HostFiles::WriteFile(path, c.text);
+    g_reported.clear();
+
+    OlkCtl::Sim::OpenHostFile(path);
+    EXPECT_EQ(AdapterCount(), 1u);
+    EXPECT_EQ(g_reported, "");
+    EXPECT_EQ(Error([] { DeviceCount(); }), message);
+    EXPECT_EQ(g_reported, message);
+    // Asked again, it fails again: nothing half-read is kept.
+    EXPECT_EQ(Error([] { DeviceCount(); }), message);
+
+    EXPECT_EQ(Error([] { OlkCtl::Sim::AddFault({"Host::GetHardwareInfo", "", "x", 0}); }), message);
+    EXPECT_EQ(HostFiles::ReadFile(path), c.text);
+    EXPECT_EQ(Error([&] { OlkCtl::Sim::CheckHostFile(path); }), message);
+    EXPECT_EQ(Error([&] { OlkCtl::Sim::UseHostFile(path); }), message);
+  }
+  OlkCtl::Sim::OnBadHostFamily(nullptr);
+}
+
+} // namespace
