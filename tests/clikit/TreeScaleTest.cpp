@@ -13,11 +13,11 @@ namespace {
 
 using CliKit::AutoCli::Namespace;
 
-// The fastest of three runs, in seconds: registering `count` children under one
+// The fastest of five runs (the least disturbed by other processes), in seconds: registering `count` children under one
 // namespace, then finding each of them.
 double RegisterAndFind(int count) {
   double best = 1e9;
-  for (int run = 0; run < 3; ++run) {
+  for (int run = 0; run < 5; ++run) {
     auto start = std::chrono::steady_clock::now();
     auto root = Namespace::New();
     for (int i = 0; i < count; ++i)
@@ -32,8 +32,9 @@ double RegisterAndFind(int count) {
 TEST(TreeScale, RegistrationIsLinearInTheCommands) {
   const double small = RegisterAndFind(5000);
   const double large = RegisterAndFind(20000);
-  // Four times the commands: linear work takes about 4x, quadratic 16x.
-  EXPECT_LT(large, 8 * small) << "5,000 commands: " << small << " s, 20,000: " << large << " s";
+  // Four times the commands: linear work takes about 4x, quadratic 16x; the
+  // bound sits between them with room for a busy machine.
+  EXPECT_LT(large, 10 * small) << "5,000 commands: " << small << " s, 20,000: " << large << " s";
 }
 
 TEST(TreeScale, OrderAndReplacementSurviveTheIndex) {

@@ -84,7 +84,7 @@ private:
 // Flushes `out`; when standard output could not be written (a full disk, a
 // closed descriptor), says so in one line on `err` and returns kExitCommandError
 // if `status` was kExitOk, else `status`.
-int FinishOutput(std::ostream &out, std::ostream &err, const std::string &toolName, int status);
+CLIKIT_API int FinishOutput(std::ostream &out, std::ostream &err, const std::string &toolName, int status);
 
 // `message` made safe to print as one line of standard error: line breaks and
 // other control characters (not tabs) become escapes such as \n and \x1b, so
