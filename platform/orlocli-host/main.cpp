@@ -82,9 +82,10 @@ Lists the built-in profiles, one per line.
 
 Injected faults make host operations fail. A fault matches a call of its
 OPERATION (the API name, such as "StorageInfo::GetScsiInterfaces" or
-"Lun::SetDisplayName") on any object, or only on the object named by --target;
+"Lun::GetRaidInfo") on any object, or only on the object named by --target;
 the call then fails with the --message text. With --times N the fault is used
-up after N failures; without it, every call fails.
+up after N failures; without it, every call fails. An OPERATION no host call
+checks is refused, with the close names.
 
   --message TEXT   The failure text (required).
   --target NAME    The object the fault applies to (default: any object).
