@@ -81,7 +81,7 @@ std::unique_ptr<ScsiInterface> FindAdapterQuietly(HostCtl::Storage::StorageInfo 
 
 } // namespace
 
-// ---------------------------------------------------------------- adapter list
+// --- adapter list ---
 
 AdapterList::AdapterList() {
   SetDescription("List all the Storage Host Bus Adapters on the system.");
@@ -132,7 +132,7 @@ void AdapterList::ExecuteInternal(const Frame::InputPtr &input, const Frame::Out
   }
 }
 
-// -------------------------------------------------------- adapter listdetailed
+// --- adapter listdetailed ---
 
 AdapterDetailedList::AdapterDetailedList() {
   SetDescription("Detailed listing of all HBAs registered with PSA.");
@@ -192,7 +192,7 @@ void AdapterDetailedList::ExecuteInternal(const Frame::InputPtr &input, const Fr
   }
 }
 
-// --------------------------------------------------- adapter capabilities list
+// --- adapter capabilities list ---
 
 AdapterCapabilities::AdapterCapabilities() {
   SetDescription("List the capabilities of the SCSI HBAs in the system.");
@@ -247,7 +247,7 @@ void AdapterCapabilities::ExecuteInternal(const Frame::InputPtr &input, const Fr
   }
 }
 
-// ----------------------------------------------------------- adapter stats get
+// --- adapter stats get ---
 
 AdapterStats::AdapterStats() {
   SetDescription("List the SCSI stats for the SCSI Host Bus Adapters in the system.");
@@ -304,7 +304,7 @@ void AdapterStats::ExecuteInternal(const Frame::InputPtr &input, const Frame::Ou
   }
 }
 
-// --------------------------------------------------------- adapter device list
+// --- adapter device list ---
 
 AdapterDeviceList::AdapterDeviceList() {
   SetDescription("List the devices associated with HBAs.");
@@ -370,7 +370,7 @@ void AdapterDeviceList::ExecuteInternal(const Frame::InputPtr &input, const Fram
   }
 }
 
-// -------------------------------------------------------------- adapter rescan
+// --- adapter rescan ---
 
 AdapterRescan::AdapterRescan() {
   SetDescription("Rescan SCSI HBAs to search for new Devices, remove DEAD paths and update path state. This "

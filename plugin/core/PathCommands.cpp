@@ -197,7 +197,7 @@ void ListPaths(const PathListKind &kind, const Frame::InputPtr &input, const Fra
 
 } // namespace
 
-// --- storage core path list ---
+// --- path list ---
 
 PathList::PathList() {
   SetDescription("List all the storage paths on the system.");
@@ -230,7 +230,7 @@ void PathList::ExecuteInternal(const Frame::InputPtr &input, const Frame::Output
             output);
 }
 
-// --- storage core scsi path list ---
+// --- scsi path list ---
 
 ScsiPathList::ScsiPathList() {
   SetDescription("List all the SCSI paths on the system.");
@@ -251,7 +251,7 @@ void ScsiPathList::ExecuteInternal(const Frame::InputPtr &input, const Frame::Ou
   ListPaths({Protocol::Scsi, NewScsiPathRow, "Failed to list paths: ", ":"}, input, output);
 }
 
-// --- storage core nvme path list ---
+// --- nvme path list ---
 
 NvmePathList::NvmePathList() {
   SetDescription("List all the NVMe paths on the system.");
@@ -276,7 +276,7 @@ void NvmePathList::ExecuteInternal(const Frame::InputPtr &input, const Frame::Ou
   ListPaths({Protocol::Nvme, NewNvmePathRow, "Failed to list paths: ", ": "}, input, output);
 }
 
-// --- storage core path set ---
+// --- path set ---
 
 PathSet::PathSet() {
   SetDescription(
@@ -319,7 +319,7 @@ void PathSet::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputP
   }
 }
 
-// --- storage core path stats get ---
+// --- path stats get ---
 
 PathStats::PathStats() {
   SetDescription("List the SCSI stats for the SCSI Paths in the system.");

@@ -58,7 +58,7 @@ std::string MachineText(const MetaObject &value) {
   return PlainText(value);
 }
 
-// ---- xml ----
+// --- xml ---
 
 void XmlEscape(const std::string &text, std::string &out) {
   size_t plainStart = 0;
@@ -191,7 +191,7 @@ void XmlValue(const MetaObject *value, const View &view, bool rootLevel, size_t 
   }
 }
 
-// ---- csv ----
+// --- csv ---
 
 void CsvField(const std::string &text, std::string &out) {
   bool quote = text.find_first_of(",\"\r\n") != std::string::npos ||
@@ -228,7 +228,7 @@ void CsvHeader(const ColumnPlan &plan, std::string &out) {
   out += '\n';
 }
 
-// ---- keyvalue ----
+// --- keyvalue ---
 
 void KvEscape(const std::string &text, std::string &out) {
   for (char c : text) {

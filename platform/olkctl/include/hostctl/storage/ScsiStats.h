@@ -1,3 +1,4 @@
+// Statistics records the host library returns by value.
 #pragma once
 
 #include <cstdint>
