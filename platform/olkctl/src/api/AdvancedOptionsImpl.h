@@ -8,7 +8,7 @@
 #include <vector>
 
 namespace OlkCtl::Sim {
-struct State;
+class State;
 }
 
 namespace OlkCtl::Adv {

@@ -9,7 +9,7 @@
 
 namespace OlkCtl::Sim {
 
-struct State;
+class State;
 struct PathRecord;
 struct DeviceRecord;
 

@@ -92,6 +92,8 @@ class State {
 public:
   int schemaVersion = kSchemaVersion;
 
+// A type argument cannot be parenthesised.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define OLKCTL_SIM_ACCESSOR(Type, id)                                                                        \
   const Type &id() const {                                                                                   \
     return id##_.Get(#id);                                                                                   \
@@ -102,6 +104,7 @@ public:
   LazyFamily<Type> &id##Slot() {                                                                             \
     return id##_;                                                                                            \
   }
+  // NOLINTEND(bugprone-macro-parentheses)
   OLKCTL_SIM_FAMILIES(OLKCTL_SIM_ACCESSOR)
 #undef OLKCTL_SIM_ACCESSOR
 

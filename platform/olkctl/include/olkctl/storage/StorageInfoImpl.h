@@ -10,7 +10,7 @@
 #include <vector>
 
 namespace OlkCtl::Sim {
-struct State;
+class State;
 }
 
 namespace OlkCtl::Storage {

@@ -9,7 +9,7 @@
 #include <string>
 
 namespace OlkCtl::Sim {
-struct State;
+class State;
 }
 
 namespace OlkCtl::System {
