@@ -1,7 +1,7 @@
 // A host file's families are read when first used: a broken family stops only
 // what uses it, always with the message a full load gives, and is never
 // written over.
-#include "olkctl/HostFiles.h"
+#include "support/Tools.h"
 
 #include <hostctl/Host.h>
 #include <hostctl/storage/StorageInfo.h>
@@ -54,12 +54,12 @@ TEST(FamiliesOnFirstUse, ABrokenFamilyStopsOnlyWhatUsesIt) {
        "devices[0].size: expected a non-negative integer"},
   };
   OlkCtl::Sim::OnBadHostFamily([](const StateError &e) { g_reported = e.what(); });
-  HostFiles::TempDir dir;
+  TestSupport::TempDir dir;
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = dir.File(std::string(c.name) + ".json");
     const std::string message = path + ": " + c.problem;
-    HostFiles::WriteFile(path, c.text);
+    TestSupport::WriteFile(path, c.text);
     g_reported.clear();
 
     OlkCtl::Sim::OpenHostFile(path);
@@ -71,7 +71,7 @@ TEST(FamiliesOnFirstUse, ABrokenFamilyStopsOnlyWhatUsesIt) {
     EXPECT_EQ(Error([] { DeviceCount(); }), message);
 
     EXPECT_EQ(Error([] { OlkCtl::Sim::AddFault({"Host::GetHardwareInfo", "", "x", 0}); }), message);
-    EXPECT_EQ(HostFiles::ReadFile(path), c.text);
+    EXPECT_EQ(TestSupport::ReadFile(path), c.text);
     EXPECT_EQ(Error([&] { OlkCtl::Sim::CheckHostFile(path); }), message);
     EXPECT_EQ(Error([&] { OlkCtl::Sim::UseHostFile(path); }), message);
   }

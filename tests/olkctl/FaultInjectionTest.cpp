@@ -1,6 +1,6 @@
 // Injected faults: which calls they hit, how they count down, and that a file
 // host shares the count between processes.
-#include "olkctl/HostFiles.h"
+#include "support/Tools.h"
 
 #include <hostctl/Adv.h>
 #include <hostctl/Exception.h>
@@ -125,7 +125,7 @@ TEST(FaultInjection, AnOperationNoHostCallChecksIsRefused) {
 }
 
 TEST(FaultInjection, AFileHostSharesTheCountWithOtherProcesses) {
-  HostFiles::TempDir dir;
+  TestSupport::TempDir dir;
   const std::string path = dir.File("host.json");
   ASSERT_TRUE(OlkCtl::Sim::CreateHostFile(path, "default", false));
   OlkCtl::Sim::UseHostFile(path);
@@ -133,7 +133,7 @@ TEST(FaultInjection, AFileHostSharesTheCountWithOtherProcesses) {
 
   EXPECT_EQ(Outcome(GetStorageInfo), "transient");
   // A child uses up the second failure, through the file.
-  EXPECT_TRUE(HostFiles::WaitOk(HostFiles::Spawn([] { return Outcome(GetStorageInfo) == "transient"; })));
+  EXPECT_TRUE(TestSupport::WaitOk(TestSupport::Spawn([] { return Outcome(GetStorageInfo) == "transient"; })));
   ASSERT_EQ(OlkCtl::Sim::ListFaults().size(), 1u);
   EXPECT_EQ(OlkCtl::Sim::ListFaults()[0].times, 1);
   EXPECT_EQ(Outcome(GetStorageInfo), "transient");
@@ -145,13 +145,13 @@ TEST(FaultInjection, AFileHostSharesTheCountWithOtherProcesses) {
 }
 
 TEST(FaultInjection, ReadsThatHitNoCountedFaultNeverWrite) {
-  HostFiles::TempDir dir;
+  TestSupport::TempDir dir;
   const std::string path = dir.File("host.json");
   ASSERT_TRUE(OlkCtl::Sim::CreateHostFile(path, "default", false));
   OlkCtl::Sim::UseHostFile(path);
   OlkCtl::Sim::AddFault({"Host::GetSystemInfo", "", "always", 0});
-  const std::string before = HostFiles::ReadFile(path);
-  const ino_t inode = HostFiles::Inode(path);
+  const std::string before = TestSupport::ReadFile(path);
+  const ino_t inode = TestSupport::Inode(path);
 
   for (int i = 0; i < 50; ++i) {
     GetStorageInfo();
@@ -159,8 +159,8 @@ TEST(FaultInjection, ReadsThatHitNoCountedFaultNeverWrite) {
     EXPECT_EQ(Outcome([] { HostCtl::HostFactory::GetHost()->GetSystemInfo(); }), "always");
   }
   // Every write replaces the file, so an unchanged inode means no write.
-  EXPECT_EQ(HostFiles::Inode(path), inode);
-  EXPECT_EQ(HostFiles::ReadFile(path), before);
+  EXPECT_EQ(TestSupport::Inode(path), inode);
+  EXPECT_EQ(TestSupport::ReadFile(path), before);
 }
 
 } // namespace

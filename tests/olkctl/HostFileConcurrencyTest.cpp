@@ -1,6 +1,6 @@
 // Many processes changing one host file: no change is lost, and a writer
 // killed at any moment leaves a whole file behind.
-#include "olkctl/HostFiles.h"
+#include "support/Tools.h"
 
 #include <hostctl/Adv.h>
 #include <hostctl/Host.h>
@@ -41,14 +41,14 @@ void IncrementMaxLun() {
 TEST(HostFileConcurrency, NoChangeIsLostBetweenProcesses) {
   constexpr int kProcesses = 16;
   constexpr int kChanges = 20;
-  HostFiles::TempDir dir;
+  TestSupport::TempDir dir;
   const std::string path = dir.File("host.json");
-  HostFiles::WriteFile(path, kHost);
+  TestSupport::WriteFile(path, kHost);
   OlkCtl::Sim::UseHostFile(path);
 
   std::vector<pid_t> children;
   for (int p = 0; p < kProcesses; ++p)
-    children.push_back(HostFiles::Spawn([p] {
+    children.push_back(TestSupport::Spawn([p] {
       for (int i = 0; i < kChanges; ++i) {
         if (i % 2 == 0)
           IncrementMaxLun();
@@ -59,7 +59,7 @@ TEST(HostFileConcurrency, NoChangeIsLostBetweenProcesses) {
       return true;
     }));
   for (pid_t child : children)
-    EXPECT_TRUE(HostFiles::WaitOk(child));
+    EXPECT_TRUE(TestSupport::WaitOk(child));
 
   EXPECT_EQ(MaxLun(), 1024 + kProcesses * kChanges / 2);
   std::set<std::string> targets;
@@ -70,9 +70,9 @@ TEST(HostFileConcurrency, NoChangeIsLostBetweenProcesses) {
 }
 
 TEST(HostFileConcurrency, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewState) {
-  HostFiles::TempDir dir;
+  TestSupport::TempDir dir;
   const std::string path = dir.File("host.json");
-  HostFiles::WriteFile(path, kHost);
+  TestSupport::WriteFile(path, kHost);
   OlkCtl::Sim::UseHostFile(path);
   // A bigger file makes a kill in the middle of a write more likely.
   for (int i = 0; i < 100; ++i)
@@ -85,7 +85,7 @@ TEST(HostFileConcurrency, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewState) {
     SCOPED_TRACE(round);
     int started[2];
     ASSERT_EQ(::pipe(started), 0);
-    pid_t writer = HostFiles::Spawn([&] {
+    pid_t writer = TestSupport::Spawn([&] {
       // Tell the parent once the first change is in, then keep changing.
       IncrementMaxLun();
       if (::write(started[1], "x", 1) != 1)
@@ -120,9 +120,9 @@ TEST(HostFileConcurrency, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewState) {
 namespace {
 
 TEST(HostFileLocking, ReadsWorkWithoutALockFileButChangesNeedIt) {
-  HostFiles::TempDir dir;
+  TestSupport::TempDir dir;
   const std::string path = dir.File("host.json");
-  HostFiles::WriteFile(path, kHost);
+  TestSupport::WriteFile(path, kHost);
   // The lock file cannot be created: its name leads into a missing directory.
   ASSERT_EQ(::symlink(dir.File("missing/host.json.lock").c_str(), (path + ".lock").c_str()), 0);
 
@@ -134,18 +134,18 @@ TEST(HostFileLocking, ReadsWorkWithoutALockFileButChangesNeedIt) {
   } catch (const OlkCtl::Sim::StateError &e) {
     EXPECT_EQ(e.what(), path + ": cannot create the lock file " + path + ".lock: No such file or directory");
   }
-  EXPECT_EQ(HostFiles::ReadFile(path), kHost);
+  EXPECT_EQ(TestSupport::ReadFile(path), kHost);
 }
 
 TEST(HostFileLocking, AGuardKeepsItsHostWhenAnotherBecomesCurrent) {
-  HostFiles::TempDir dir;
+  TestSupport::TempDir dir;
   const std::string first = dir.File("first.json");
-  HostFiles::WriteFile(first, kHost);
+  TestSupport::WriteFile(first, kHost);
   OlkCtl::Sim::UseHostFile(first);
   auto guard = std::make_unique<OlkCtl::Sim::HostLockGuard>(true);
   OlkCtl::Sim::UseHostFromJson(kHost);
   // The first host stays locked by the guard: another process cannot change it.
-  pid_t child = HostFiles::Spawn([&] {
+  pid_t child = TestSupport::Spawn([&] {
     OlkCtl::Sim::UseHostFile(first);
     OlkCtl::Sim::AddFault({"PsaClaimRule::Move", "", "x", 0});
     return true;
@@ -155,7 +155,7 @@ TEST(HostFileLocking, AGuardKeepsItsHostWhenAnotherBecomesCurrent) {
   int status = 0;
   EXPECT_EQ(::waitpid(child, &status, WNOHANG), 0);
   guard.reset();
-  EXPECT_TRUE(HostFiles::WaitOk(child));
+  EXPECT_TRUE(TestSupport::WaitOk(child));
   OlkCtl::Sim::UseHostFile(first);
   EXPECT_EQ(OlkCtl::Sim::ListFaults().size(), 1u);
 }
