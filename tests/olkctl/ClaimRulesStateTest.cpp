@@ -1,7 +1,7 @@
 // The claim-rule family of the simulated host: its document, world-wide
 // numbers, the two sides of a rule under add/remove/move/load, claiming by the
 // loaded rules, the module-name check and the configuration-file lock.
-#include "olkctl/HostFiles.h"
+#include "support/Tools.h"
 
 #include <hostctl/Exception.h>
 #include <hostctl/storage/PsaClaimRule.h>
@@ -124,30 +124,6 @@ TEST(ClaimRulesState, DocumentsWithBadRulesAreRefused) {
       EXPECT_NE(std::string(e.what()).find(c.problem), std::string::npos) << e.what();
     }
   }
-}
-
-TEST(ClaimRulesState, EveryMemberSurvivesARoundTrip) {
-  const nlohmann::ordered_json rule = nlohmann::ordered_json::parse(R"({
-    "rule": 4000, "type": "target", "plugin": "HPP", "vendor": "V", "model": "M", "nvmeControllerModel": "N*",
-    "pciVendorId": 1, "pciSubVendorId": 2, "adapter": "olhba2", "channel": 3, "target": 4, "lun": 5,
-    "driver": "fcnative", "transport": "fc", "device": "naa.1", "wwnn": "50:06:01:60:ba:60:11:53",
-    "wwpn": "50:06:01:60:3a:60:11:53", "iqn": "iqn.x", "configString": "pss=FIXED", "force": true,
-    "forceReserved": true, "extendedXcopySupport": true, "xcopyUseArrayValues": true, "xcopyUseMultiSegs": true,
-    "xcopyMaxTransferSize": 6, "xcopyMaxTransferSizeKiB": 7})");
-  OlkCtl::Sim::UseHostFromJson(Host("[" + rule.dump() + "]"));
-  auto saved = nlohmann::ordered_json::parse(OlkCtl::Sim::CurrentStateJson());
-  EXPECT_EQ(saved["claimRules"]["MP"]["runtime"], nlohmann::ordered_json::array({rule}));
-  EXPECT_EQ(saved["claimRules"]["MP"]["file"], nlohmann::ordered_json::array({rule}));
-  EXPECT_EQ(saved["claimRules"]["Filter"]["plugins"], nlohmann::ordered_json::array({"HWAC_FILTER"}));
-
-  StorageInfoImpl info;
-  auto found = info.GetPsaClaimRule(4000, kMp);
-  ASSERT_TRUE(found);
-  const PsaClaimRule::Properties &p = found->GetProperties(PsaClaimRule::SIDE_FILE);
-  EXPECT_EQ(p.type, PsaClaimRule::PSA_CLAIM_TYPE_TARGET);
-  EXPECT_EQ(p.transport, HostCtl::Storage::ScsiInterface::SCSI_IFACE_TYPE_FC);
-  EXPECT_EQ(p.wwpn, 0x500601603a601153ull);
-  EXPECT_EQ(p.xcopyMaxTransferSizeKiB, 7u);
 }
 
 // Adding writes the file (a boot rule the kernel); removing and moving change
@@ -323,16 +299,16 @@ TEST(ClaimRulesState, ModuleNamesAreTheLoadedDrivers) {
 // The listing's lock is the host file's: a writer in another process waits
 // until the lock is released.
 TEST(ClaimRulesState, ConfigFileLockHoldsOffWriters) {
-  HostFiles::TempDir dir;
+  TestSupport::TempDir dir;
   const std::string file = dir.File("host.json");
-  HostFiles::WriteFile(file, Host("[]"));
+  TestSupport::WriteFile(file, Host("[]"));
   OlkCtl::Sim::UseHostFile(file);
 
   auto config = OlkCtl::Config::ConfigFile::GetFile();
   config->Lock();
   EXPECT_TRUE(config->IsLocked());
   const auto start = std::chrono::steady_clock::now();
-  pid_t writer = HostFiles::Spawn([&file] {
+  pid_t writer = TestSupport::Spawn([&file] {
     OlkCtl::Sim::UseHostFile(file);
     PsaClaimRuleImpl rule(700, "MP");
     rule.SetType(PsaClaimRule::PSA_CLAIM_TYPE_DRIVER);
@@ -345,7 +321,7 @@ TEST(ClaimRulesState, ConfigFileLockHoldsOffWriters) {
   EXPECT_EQ(StorageInfoImpl().GetPsaClaimRule(700, kMp), nullptr);
   config->Unlock();
   EXPECT_FALSE(config->IsLocked());
-  ASSERT_TRUE(HostFiles::WaitOk(writer));
+  ASSERT_TRUE(TestSupport::WaitOk(writer));
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
   EXPECT_NE(StorageInfoImpl().GetPsaClaimRule(700, kMp), nullptr);
 }

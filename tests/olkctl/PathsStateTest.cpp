@@ -1,6 +1,6 @@
 // The paths family: document validation and round trip, look-ups, state
 // changes seen by old and new objects, re-claiming, concurrent writers.
-#include "olkctl/HostFiles.h"
+#include "support/Tools.h"
 
 #include <hostctl/Exception.h>
 #include <hostctl/storage/ScsiPath.h>
@@ -53,22 +53,6 @@ TEST(PathsState, DocumentsWithAmbiguousPathsAreRefused) {
       EXPECT_NE(std::string(e.what()).find(c.problem), std::string::npos) << e.what();
     }
   }
-}
-
-TEST(PathsState, EveryMemberSurvivesARoundTrip) {
-  const nlohmann::ordered_json path = nlohmann::ordered_json::parse(R"({
-    "uid": "nvme.1-nvme.2-eui.1", "runtimeName": "olhba5:C0:T0:L4", "device": "naa.1", "adapter": "olhba5",
-    "controller": "nqn.ctl", "anaGroupId": 9, "channel": 1, "target": 2, "lun": 4,
-    "adapterIdentifier": "pcie.3b00", "targetIdentifier": "pcie.0", "plugin": "HPP", "state": "standby",
-    "adapterTransportDetails": "adapter text", "targetTransportDetails": "target text", "maxIOSize": 5000000000,
-    "stats": {"successfulCommands": 1, "blocksRead": 2, "blocksWritten": 3, "readOperations": 4,
-      "writeOperations": 5, "reserveOperations": 6, "reservationConflicts": 7, "failedCommands": 8,
-      "failedBlocksRead": 9, "failedBlocksWritten": 10, "failedReadOperations": 11, "failedWriteOperations": 12,
-      "failedReserveOperations": 13, "totalSplits": 14, "paeCommands": 15}})");
-  OlkCtl::Sim::UseHostFromJson(Host("[" + path.dump() + "]"));
-  auto saved = nlohmann::ordered_json::parse(OlkCtl::Sim::CurrentStateJson());
-  ASSERT_EQ(saved["paths"].size(), 1u);
-  EXPECT_EQ(saved["paths"][0], path);
 }
 
 TEST(PathsState, LunPathAdaptersFollowPathOrder) {
@@ -153,19 +137,19 @@ TEST(PathsState, ConcurrentStateChangesAreAllKept) {
     paths +=
         (i ? "," : "") + Path("u" + std::to_string(i), "olhba2:C0:T" + std::to_string(i) + ":L1", "naa.2");
   paths += "]";
-  HostFiles::TempDir dir;
+  TestSupport::TempDir dir;
   const std::string file = dir.File("host.json");
-  HostFiles::WriteFile(file, Host(paths));
+  TestSupport::WriteFile(file, Host(paths));
 
   std::vector<pid_t> children;
   for (int i = 0; i < kWriters; ++i)
-    children.push_back(HostFiles::Spawn([&file, i] {
+    children.push_back(TestSupport::Spawn([&file, i] {
       OlkCtl::Sim::UseHostFile(file);
       ScsiPathImpl::GetPath("u" + std::to_string(i))->SetState(true);
       return true;
     }));
   for (pid_t child : children)
-    EXPECT_TRUE(HostFiles::WaitOk(child));
+    EXPECT_TRUE(TestSupport::WaitOk(child));
 
   OlkCtl::Sim::UseHostFile(file);
   OlkCtl::Storage::StorageInfoImpl storage;
