@@ -90,28 +90,4 @@ TEST(DevicesState, RaidRecordTextsAreBoundedAndTerminated) {
   EXPECT_EQ(std::string(info.raidLevel), "RAID6");
 }
 
-TEST(DevicesState, RefusesBadDocuments) {
-  struct Case {
-    std::string devices;
-    std::string mention;
-  };
-  const std::vector<Case> cases = {
-      {R"([{"name": "a"}, {"name": "a"}])", "devices[1]: duplicate device name a"},
-      {R"([{"size": 1}])", "devices[0]: a device needs a name"},
-      {R"([{"name": "a", "size": -5}])", "devices[0].size"},
-      {R"([{"name": "a", "raid": {"kind": 1, "disks": 2}}])", "devices[0].raid.disks"},
-      {R"([{"name": "a", "filters": "f"}])", "devices[0].filters"},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.devices);
-    std::string error = "(loaded)";
-    try {
-      OlkCtl::Sim::UseHostFromJson(R"({"schemaVersion": 1, "devices": )" + c.devices + "}");
-    } catch (const OlkCtl::Sim::StateError &e) {
-      error = e.what();
-    }
-    EXPECT_NE(error.find(c.mention), std::string::npos) << error;
-  }
-}
-
 } // namespace
