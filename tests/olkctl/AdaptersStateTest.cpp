@@ -1,5 +1,6 @@
 // The adapters family: transport words, document checks (with the devices'), and the host
 // operations the adapter commands rely on.
+#include "olkctl/ErrorText.h"
 #include <hostctl/Exception.h>
 #include <hostctl/storage/ScsiInterface.h>
 #include <olkctl/sim/HostControl.h>
@@ -33,12 +34,8 @@ TEST(AdaptersState, TransportWordsAndNumbers) {
 
 // The load error of a document holding only `family`.
 std::string LoadError(const std::string &family) {
-  try {
-    OlkCtl::Sim::UseHostFromJson(R"({"schemaVersion": 1, )" + family + "}");
-  } catch (const OlkCtl::Sim::StateError &e) {
-    return e.what();
-  }
-  return "(loaded)";
+  return ErrorText<OlkCtl::Sim::StateError>(
+      [&] { OlkCtl::Sim::UseHostFromJson(R"({"schemaVersion": 1, )" + family + "}"); });
 }
 
 TEST(AdaptersState, RefusesBadAdaptersAndDevices) {

@@ -1,6 +1,7 @@
 // The claim-rule family of the simulated host: its document, world-wide
 // numbers, the two sides of a rule under add/remove/move/load, claiming by the
 // loaded rules, the module-name check and the configuration-file lock.
+#include "olkctl/ErrorText.h"
 #include "support/Tools.h"
 
 #include <hostctl/Exception.h>
@@ -117,12 +118,9 @@ TEST(ClaimRulesState, DocumentsWithBadRulesAreRefused) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.rules);
-    try {
-      OlkCtl::Sim::UseHostFromJson(Host(c.rules));
-      ADD_FAILURE() << "accepted";
-    } catch (const OlkCtl::Sim::StateError &e) {
-      EXPECT_NE(std::string(e.what()).find(c.problem), std::string::npos) << e.what();
-    }
+    const std::string error =
+        ErrorText<OlkCtl::Sim::StateError>([&] { OlkCtl::Sim::UseHostFromJson(Host(c.rules)); });
+    EXPECT_NE(error.find(c.problem), std::string::npos) << error;
   }
 }
 
@@ -197,12 +195,7 @@ TEST(ClaimRulesState, AddRefusals) {
     rule.SetType(PsaClaimRule::PSA_CLAIM_TYPE_DRIVER);
     rule.SetPluginName(c.plugin);
     rule.SetForceReserved(c.forceReserved);
-    try {
-      info.AddPsaClaimRule(rule, false);
-      ADD_FAILURE() << "accepted";
-    } catch (const HostCtlException &e) {
-      EXPECT_EQ(std::string(e.what()), c.message);
-    }
+    EXPECT_EQ(ErrorText<HostCtlException>([&] { info.AddPsaClaimRule(rule, false); }), c.message);
   }
   EXPECT_EQ(info.GetPsaClaimRules(true, true, kMp).size(), 1u);
 }

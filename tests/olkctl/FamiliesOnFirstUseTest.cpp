@@ -1,6 +1,7 @@
 // A host file's families are read when first used: a broken family stops only
 // what uses it, always with the message a full load gives, and is never
 // written over.
+#include "olkctl/ErrorText.h"
 #include "support/Tools.h"
 
 #include <hostctl/Host.h>
@@ -25,13 +26,8 @@ size_t DeviceCount() {
   return HostCtl::HostFactory::GetHost()->GetStorageInfo()->GetLuns(true, false).size();
 }
 
-template <class F> std::string Error(const F &fn) {
-  try {
-    fn();
-  } catch (const StateError &e) {
-    return e.what();
-  }
-  return "(no error)";
+template <class F> std::string Error(const F &call) {
+  return ErrorText<StateError>(call);
 }
 
 TEST(FamiliesOnFirstUse, ABrokenFamilyStopsOnlyWhatUsesIt) {

@@ -1,5 +1,6 @@
 // Many processes changing one host file: no change is lost, and a writer
 // killed at any moment leaves a whole file behind.
+#include "olkctl/ErrorText.h"
 #include "support/Tools.h"
 
 #include <hostctl/Adv.h>
@@ -128,12 +129,10 @@ TEST(HostFileLocking, ReadsWorkWithoutALockFileButChangesNeedIt) {
 
   OlkCtl::Sim::UseHostFile(path);
   EXPECT_EQ(MaxLun(), 1024);
-  try {
-    OlkCtl::Sim::AddFault({"PsaClaimRule::Move", "", "x", 0});
-    ADD_FAILURE() << "changed without a lock";
-  } catch (const OlkCtl::Sim::StateError &e) {
-    EXPECT_EQ(e.what(), path + ": cannot create the lock file " + path + ".lock: No such file or directory");
-  }
+  EXPECT_EQ(ErrorText<OlkCtl::Sim::StateError>([] {
+              OlkCtl::Sim::AddFault({"PsaClaimRule::Move", "", "x", 0});
+            }),
+            path + ": cannot create the lock file " + path + ".lock: No such file or directory");
   EXPECT_EQ(TestSupport::ReadFile(path), kHost);
 }
 

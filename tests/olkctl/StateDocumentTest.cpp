@@ -1,4 +1,5 @@
 // Loading, saving and refusing host documents, in memory and in files.
+#include "olkctl/ErrorText.h"
 #include "support/Tools.h"
 
 #include <hostctl/Adv.h>
@@ -32,13 +33,8 @@ const char *const kSmallHost = R"({
   "faults": [{"operation": "Host::GetStorageInfo", "message": "down", "times": 3}]
 })";
 
-std::string StateError_(const std::function<void()> &fn) {
-  try {
-    fn();
-  } catch (const StateError &e) {
-    return e.what();
-  }
-  return "(no error)";
+template <class F> std::string StateError_(const F &call) {
+  return ErrorText<StateError>(call);
 }
 
 TEST(StateDocument, EveryProfileSurvivesLoadSaveLoad) {

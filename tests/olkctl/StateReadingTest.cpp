@@ -1,5 +1,7 @@
 // Reading host documents: the fast reader for the usual files and the full
 // JSON parser it hands unusual ones to must agree on every value and message.
+#include "olkctl/ErrorText.h"
+
 #include <olkctl/sim/HostControl.h>
 
 #include <gtest/gtest.h>
@@ -115,12 +117,7 @@ TEST(StateReading, UnusualDocumentsAreRefusedWithTheirPlaceOrPosition) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    try {
-      OlkCtl::Sim::UseHostFromJson(c.text);
-      ADD_FAILURE() << "loaded";
-    } catch (const OlkCtl::Sim::StateError &e) {
-      EXPECT_EQ(std::string(e.what()), c.error);
-    }
+    EXPECT_EQ(ErrorText<OlkCtl::Sim::StateError>([&] { OlkCtl::Sim::UseHostFromJson(c.text); }), c.error);
   }
 }
 
