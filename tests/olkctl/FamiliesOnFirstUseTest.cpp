@@ -26,10 +26,6 @@ size_t DeviceCount() {
   return HostCtl::HostFactory::GetHost()->GetStorageInfo()->GetLuns(true, false).size();
 }
 
-template <class F> std::string Error(const F &call) {
-  return ErrorText<StateError>(call);
-}
-
 TEST(FamiliesOnFirstUse, ABrokenFamilyStopsOnlyWhatUsesIt) {
   const std::string adapters = R"("adapters": [{"name": "olhba0", "transport": "sas"}])";
   struct Case {
@@ -61,15 +57,18 @@ TEST(FamiliesOnFirstUse, ABrokenFamilyStopsOnlyWhatUsesIt) {
     OlkCtl::Sim::OpenHostFile(path);
     EXPECT_EQ(AdapterCount(), 1u);
     EXPECT_EQ(g_reported, "");
-    EXPECT_EQ(Error([] { DeviceCount(); }), message);
+    EXPECT_EQ(ErrorText<StateError>([] { DeviceCount(); }), message);
     EXPECT_EQ(g_reported, message);
     // Asked again, it fails again: nothing half-read is kept.
-    EXPECT_EQ(Error([] { DeviceCount(); }), message);
+    EXPECT_EQ(ErrorText<StateError>([] { DeviceCount(); }), message);
 
-    EXPECT_EQ(Error([] { OlkCtl::Sim::AddFault({"Host::GetHardwareInfo", "", "x", 0}); }), message);
+    EXPECT_EQ(ErrorText<StateError>([] {
+                OlkCtl::Sim::AddFault({"Host::GetHardwareInfo", "", "x", 0});
+              }),
+              message);
     EXPECT_EQ(TestSupport::ReadFile(path), c.text);
-    EXPECT_EQ(Error([&] { OlkCtl::Sim::CheckHostFile(path); }), message);
-    EXPECT_EQ(Error([&] { OlkCtl::Sim::UseHostFile(path); }), message);
+    EXPECT_EQ(ErrorText<StateError>([&] { OlkCtl::Sim::CheckHostFile(path); }), message);
+    EXPECT_EQ(ErrorText<StateError>([&] { OlkCtl::Sim::UseHostFile(path); }), message);
   }
   OlkCtl::Sim::OnBadHostFamily(nullptr);
 }

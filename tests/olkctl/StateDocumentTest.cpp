@@ -33,10 +33,6 @@ const char *const kSmallHost = R"({
   "faults": [{"operation": "Host::GetStorageInfo", "message": "down", "times": 3}]
 })";
 
-template <class F> std::string StateError_(const F &call) {
-  return ErrorText<StateError>(call);
-}
-
 TEST(StateDocument, EveryProfileSurvivesLoadSaveLoad) {
   for (const std::string &profile : OlkCtl::Sim::ProfileNames()) {
     SCOPED_TRACE(profile);
@@ -134,7 +130,7 @@ TEST(StateDocument, BadDocumentsAreRefusedWithTheirPlaceAndNeverOverwritten) {
   TestSupport::TempDir dir;
   for (const BadDocument &c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(StateError_([&] { OlkCtl::Sim::UseHostFromJson(c.text); }), "<memory>: " + c.problem);
+    EXPECT_EQ(ErrorText<StateError>([&] { OlkCtl::Sim::UseHostFromJson(c.text); }), "<memory>: " + c.problem);
 
     // A host in use whose file goes bad: the next change refuses it and leaves
     // the file exactly as it was.
@@ -142,13 +138,13 @@ TEST(StateDocument, BadDocumentsAreRefusedWithTheirPlaceAndNeverOverwritten) {
     TestSupport::WriteFile(path, kSmallHost);
     OlkCtl::Sim::UseHostFile(path);
     TestSupport::WriteFile(path, c.text);
-    EXPECT_EQ(StateError_([&] {
+    EXPECT_EQ(ErrorText<StateError>([&] {
                 OlkCtl::Sim::AddFault({"Host::GetHardwareInfo", "", "x", 0});
               }),
               path + ": " + c.problem);
     EXPECT_EQ(TestSupport::ReadFile(path), c.text);
-    EXPECT_EQ(StateError_([&] { OlkCtl::Sim::CheckHostFile(path); }), path + ": " + c.problem);
-    EXPECT_EQ(StateError_([&] { OlkCtl::Sim::UseHostFile(path); }), path + ": " + c.problem);
+    EXPECT_EQ(ErrorText<StateError>([&] { OlkCtl::Sim::CheckHostFile(path); }), path + ": " + c.problem);
+    EXPECT_EQ(ErrorText<StateError>([&] { OlkCtl::Sim::UseHostFile(path); }), path + ": " + c.problem);
   }
 }
 
@@ -182,7 +178,7 @@ TEST(StateDocument, ProfileFragmentsJoinOrRefuse) {
     }
     EXPECT_EQ(result, c.expected);
   }
-  EXPECT_THAT(StateError_([] { OlkCtl::Sim::ProfileJson("nope"); }),
+  EXPECT_THAT(ErrorText<StateError>([] { OlkCtl::Sim::ProfileJson("nope"); }),
               testing::StartsWith("unknown profile \"nope\" (built-in profiles: default, empty"));
 }
 
