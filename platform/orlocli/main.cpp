@@ -105,11 +105,8 @@ int main(int argc, char **argv) {
   // The host comes first: the plug-in reads its feature switches while it registers.
   try {
     // Families are read when a command first uses them; one that does not
-    // validate then ends the tool as a bad host does here.
-    OlkCtl::Sim::OnBadHostFamily([](const OlkCtl::Sim::StateError &error) {
-      std::cerr << CliKit::OneLine(std::string("orlocli: ") + error.what()) << std::endl;
-      std::_Exit(CliKit::kExitUnusable);
-    });
+    // validate then throws StateError out of the command, which the unusable
+    // check below reports as a bad host is reported here.
     OlkCtl::Sim::OpenHostFile(OlkCtl::Sim::ResolveHostPath(options.host));
     OlkCtl::Sim::FillFeatureList();
   } catch (const std::exception &error) {

@@ -404,6 +404,11 @@ const Case kCases[] = {
      {},
      "host.json",
      true},
+    // Families are read on first use: the command that reaches a broken one
+    // ends as a broken host does at start-up.
+    {"BrokenFamilyOnFirstUse", Tool::kOrlocli, OnHost({"storage", "core", "device", "list"}), 4,
+     "orlocli: ", "host.json: devices[0].name: ",
+     [](const Sandbox &box) { EditHost(box, "\n  \"devices\": [", "\n  \"devices\": [{\"name\": 5},"); }},
     {"HostTruncated", Tool::kOrlocli, AddRule({"-r", "5000"}), 4, "orlocli: ", "host.json: line ", Truncate},
     {"HostEmptyFile", Tool::kOrlocli, AddRule({"-r", "5000"}), 4, "orlocli: ",
      "host.json: line 1, column 1: syntax error while parsing value - unexpected end of input", WriteEmpty},

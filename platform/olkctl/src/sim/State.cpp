@@ -95,13 +95,7 @@ bool OpenTopLevel(const std::shared_ptr<const SourceDocument> &document,
   return true;
 }
 
-std::atomic<void (*)(const StateError &)> g_onBadFamily{nullptr};
-
 } // namespace
-
-void OnBadHostFamily(void (*handler)(const StateError &error)) {
-  g_onBadFamily.store(handler);
-}
 
 template <class F> void LazyFamily<F>::Load(const char *name) const {
   F value;
@@ -120,8 +114,6 @@ template <class F> void LazyFamily<F>::Load(const char *name) const {
       } catch (const StateError &wholeError) {
         error = wholeError;
       }
-      if (auto *handler = g_onBadFamily.load())
-        handler(error);
       throw error;
     }
   }

@@ -34,9 +34,6 @@ OLKCTL_API void UseHostFile(const std::string &path);
 // command pays for the families it touches. A family that does not validate
 // throws StateError at its first use and is never written over.
 OLKCTL_API void OpenHostFile(const std::string &path);
-// Called with that error before it is thrown, so that a tool can end as it
-// does for a host that fails at start-up (nullptr: nothing is called).
-OLKCTL_API void OnBadHostFamily(void (*handler)(const StateError &error));
 // Makes an in-memory host the current one; no file is read or written.
 OLKCTL_API void UseHostFromJson(const std::string &jsonText);
 OLKCTL_API void UseHostFromProfile(const std::string &profileName);
