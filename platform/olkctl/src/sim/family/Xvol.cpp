@@ -204,7 +204,7 @@ void CheckUnique(const Node &node, const std::vector<R> &records, const Key &key
   node.Each([&](const Node &element) {
     const std::string &value = key(records[i++]);
     if (value.empty())
-      element.Fail(std::string("a ") + what + " needs one");
+      element.Fail(std::string("missing ") + what);
     if (!seen.insert(value).second)
       element.Fail(std::string("duplicate ") + what + " " + value);
   });
