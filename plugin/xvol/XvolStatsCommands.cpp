@@ -47,9 +47,38 @@ void StatTexts(const StatNode &node, const std::string &path, bool raw, std::vec
       StatTexts(*child, path + "/" + child->name, raw, texts);
 }
 
-// The root node takes no entities: a namespace of slashes only names it.
-bool NamesRootNode(const std::string &ns) {
-  return !ns.empty() && ns.find_first_not_of('/') == std::string::npos; // "^/+$"
+// Runs one action on the host's statistics: true sets the result, false adds
+// `prefix` directly followed by the host's text, a host failure its message alone.
+template <class Call>
+void RunStatsAction(const Frame::OutputPtr &output, const std::string &prefix, const Call &call) {
+  try {
+    XvolStatsImpl stats;
+    ErrInfo error;
+    if (!call(stats, error)) {
+      output->AddErrorMessage(prefix + error.message);
+      return;
+    }
+    Frame::SetTrueResult(output);
+  } catch (const HostCtlException &e) {
+    output->AddErrorMessage(e.what());
+  }
+}
+
+// The root node takes no entities: a namespace of slashes only ("^/+$")
+// names it, and is refused before the host is asked.
+bool RefuseRootNode(const Frame::OutputPtr &output, const std::string &ns) {
+  if (ns.empty() || ns.find_first_not_of('/') != std::string::npos)
+    return false;
+  output->AddErrorMessage("Entities are not supported for root node");
+  return true;
+}
+
+// The parameters of stats add and stats remove.
+Frame::InputSpecPtr EntityInputSpec() {
+  auto spec = InputSpec::New();
+  Frame::AddParam(spec, "namespace", "n", ParameterType::String, Frame::Required, "entity namespace");
+  Frame::AddParam(spec, "entity", "e", ParameterType::String, Frame::Required, "entity Id");
+  return spec;
 }
 
 } // namespace
@@ -116,30 +145,17 @@ AddStatsEntity::AddStatsEntity() {
 }
 
 Frame::InputSpecPtr AddStatsEntity::GetInputSpecInternal() {
-  auto spec = InputSpec::New();
-  Frame::AddParam(spec, "namespace", "n", ParameterType::String, Frame::Required, "entity namespace");
-  Frame::AddParam(spec, "entity", "e", ParameterType::String, Frame::Required, "entity Id");
-  return spec;
+  return EntityInputSpec();
 }
 
 void AddStatsEntity::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
   const std::string ns = input->GetParameter("namespace");
   const std::string entity = input->GetParameter("entity");
-  if (NamesRootNode(ns)) {
-    output->AddErrorMessage("Entities are not supported for root node");
+  if (RefuseRootNode(output, ns))
     return;
-  }
-  try {
-    XvolStatsImpl stats;
-    ErrInfo error;
-    if (!stats.AddStatsEntity(ns, entity, error)) {
-      output->AddErrorMessage("Error adding xvol stats entity: " + error.message);
-      return;
-    }
-    Frame::SetTrueResult(output);
-  } catch (const HostCtlException &e) {
-    output->AddErrorMessage(e.what());
-  }
+  RunStatsAction(output, "Error adding xvol stats entity: ", [&](XvolStatsImpl &stats, ErrInfo &error) {
+    return stats.AddStatsEntity(ns, entity, error);
+  });
 }
 
 // --- stats remove ---
@@ -149,31 +165,18 @@ RemoveStatsEntity::RemoveStatsEntity() {
 }
 
 Frame::InputSpecPtr RemoveStatsEntity::GetInputSpecInternal() {
-  auto spec = InputSpec::New();
-  Frame::AddParam(spec, "namespace", "n", ParameterType::String, Frame::Required, "entity namespace");
-  Frame::AddParam(spec, "entity", "e", ParameterType::String, Frame::Required, "entity Id");
-  return spec;
+  return EntityInputSpec();
 }
 
 void RemoveStatsEntity::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
   const std::string ns = input->GetParameter("namespace");
   const std::string entity = input->GetParameter("entity");
-  if (NamesRootNode(ns)) {
-    output->AddErrorMessage("Entities are not supported for root node");
+  if (RefuseRootNode(output, ns))
     return;
-  }
-  try {
-    XvolStatsImpl stats;
-    ErrInfo error;
-    if (!stats.RemoveStatsEntity(ns, entity, error)) {
-      // verbatim: no blank after the colon
-      output->AddErrorMessage("Error removing xvol stats entity:" + error.message);
-      return;
-    }
-    Frame::SetTrueResult(output);
-  } catch (const HostCtlException &e) {
-    output->AddErrorMessage(e.what());
-  }
+  // verbatim: no blank after the colon
+  RunStatsAction(output, "Error removing xvol stats entity:", [&](XvolStatsImpl &stats, ErrInfo &error) {
+    return stats.RemoveStatsEntity(ns, entity, error);
+  });
 }
 
 // --- stats list ---
@@ -230,17 +233,9 @@ Frame::InputSpecPtr EnableStats::GetInputSpecInternal() {
 }
 
 void EnableStats::ExecuteInternal(const Frame::InputPtr &, const Frame::OutputPtr &output) {
-  try {
-    XvolStatsImpl stats;
-    ErrInfo error;
-    if (!stats.EnableStats(error)) {
-      output->AddErrorMessage("Error enabling xvol stats:" + error.message);
-      return;
-    }
-    Frame::SetTrueResult(output);
-  } catch (const HostCtlException &e) {
-    output->AddErrorMessage(e.what());
-  }
+  RunStatsAction(output, "Error enabling xvol stats:", [](XvolStatsImpl &stats, ErrInfo &error) {
+    return stats.EnableStats(error);
+  });
 }
 
 // --- stats disable ---
@@ -254,17 +249,9 @@ Frame::InputSpecPtr DisableStats::GetInputSpecInternal() {
 }
 
 void DisableStats::ExecuteInternal(const Frame::InputPtr &, const Frame::OutputPtr &output) {
-  try {
-    XvolStatsImpl stats;
-    ErrInfo error;
-    if (!stats.DisableStats(error)) {
-      output->AddErrorMessage("Error disabling xvol stats:" + error.message);
-      return;
-    }
-    Frame::SetTrueResult(output);
-  } catch (const HostCtlException &e) {
-    output->AddErrorMessage(e.what());
-  }
+  RunStatsAction(output, "Error disabling xvol stats:", [](XvolStatsImpl &stats, ErrInfo &error) {
+    return stats.DisableStats(error);
+  });
 }
 
 // --- stats reset ---
@@ -283,18 +270,10 @@ Frame::InputSpecPtr ResetStats::GetInputSpecInternal() {
 void ResetStats::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
   const std::string ns = input->GetParameter("namespace");
   const std::string entity = OptionalText(input, "entity");
-  try {
-    XvolStatsImpl stats;
-    ErrInfo error;
-    if (!stats.ResetStats(ns, entity, error)) {
-      // verbatim: "reseting"
-      output->AddErrorMessage("Error reseting xvol stats:" + error.message);
-      return;
-    }
-    Frame::SetTrueResult(output);
-  } catch (const HostCtlException &e) {
-    output->AddErrorMessage(e.what());
-  }
+  // verbatim: "reseting"
+  RunStatsAction(output, "Error reseting xvol stats:", [&](XvolStatsImpl &stats, ErrInfo &error) {
+    return stats.ResetStats(ns, entity, error);
+  });
 }
 
 } // namespace Stats

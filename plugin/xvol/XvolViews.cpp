@@ -103,10 +103,15 @@ std::string YesNo(bool yes) {
   return yes ? "Yes" : "No";
 }
 
-std::vector<HostCtl::Storage::XvolStorageArray> FetchArrays() {
-  std::vector<HostCtl::Storage::XvolStorageArray> arrays;
-  OlkCtl::Storage::XvolFileSystemImpl::GetXvolStorageArrays(arrays);
-  return arrays;
+// The host's storage arrays; false, with the error added, when they cannot be read.
+bool FetchArrays(const Frame::OutputPtr &output, std::vector<HostCtl::Storage::XvolStorageArray> &arrays) {
+  try {
+    OlkCtl::Storage::XvolFileSystemImpl::GetXvolStorageArrays(arrays);
+    return true;
+  } catch (const HostCtlException &e) {
+    Frame::AddHostError(output, "Unable to get OSPA Storage Arrays: ", e);
+    return false;
+  }
 }
 
 } // namespace
@@ -451,12 +456,8 @@ Frame::MetaStructPtr StorageArrayList::GetOutputStructure() const {
 
 void StorageArrayList::ExecuteInternal(const Frame::InputPtr &, const Frame::OutputPtr &output) {
   std::vector<HostCtl::Storage::XvolStorageArray> arrays;
-  try {
-    arrays = FetchArrays();
-  } catch (const HostCtlException &e) {
-    Frame::AddHostError(output, "Unable to get OSPA Storage Arrays: ", e);
+  if (!FetchArrays(output, arrays))
     return;
-  }
   auto result = Frame::NewRowList(GetOutputStructure());
   result->Reserve(arrays.size());
   for (const HostCtl::Storage::XvolStorageArray &array : arrays) {
@@ -523,12 +524,8 @@ void StorageArrayContainerList::ExecuteInternal(const Frame::InputPtr &input,
                                                 const Frame::OutputPtr &output) {
   const std::string wanted = input->GetParameter("array");
   std::vector<HostCtl::Storage::XvolStorageArray> arrays;
-  try {
-    arrays = FetchArrays();
-  } catch (const HostCtlException &e) {
-    Frame::AddHostError(output, "Unable to get OSPA Storage Arrays: ", e);
+  if (!FetchArrays(output, arrays))
     return;
-  }
   auto result = Frame::NewRowList(GetOutputStructure());
   std::unordered_map<std::string, std::shared_ptr<MetaList>> containersOf;
   for (const HostCtl::Storage::XvolStorageArray &array : arrays) {
@@ -617,12 +614,8 @@ void StorageArrayProtocolEndpointList::ExecuteInternal(const Frame::InputPtr &in
                                                        const Frame::OutputPtr &output) {
   const std::string wanted = input->GetParameter("array");
   std::vector<HostCtl::Storage::XvolStorageArray> arrays;
-  try {
-    arrays = FetchArrays();
-  } catch (const HostCtlException &e) {
-    Frame::AddHostError(output, "Unable to get OSPA Storage Arrays: ", e);
+  if (!FetchArrays(output, arrays))
     return;
-  }
   const PeMap map = ProtocolEndpointListCommon::GetPEMap(output);
   auto result = Frame::NewRowList(GetOutputStructure());
   result->Reserve(arrays.size());
