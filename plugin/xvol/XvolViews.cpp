@@ -479,6 +479,21 @@ void StorageArrayList::ExecuteInternal(const Frame::InputPtr &, const Frame::Out
 
 namespace {
 
+// The one parameter of both per-array lists; only its help text differs.
+Frame::InputSpecPtr ArrayInputSpec(const char *description) {
+  auto spec = InputSpec::New();
+  Frame::AddParam(spec, "array", "a", ParameterType::String, Frame::Optional, description);
+  return spec;
+}
+
+// A StorageArray row of the per-array lists: name, id and a list of `rows`.
+Frame::MetaStructPtr ArrayRowStructure(const char *listField, const Frame::MetaStructPtr &rows) {
+  auto row =
+      Frame::NewTemplate("StorageArray", {{"Name", FieldType::String}, {"Array ID", FieldType::String}});
+  row->SetField(listField, MetaList::New(MetaType::Struct, rows));
+  return row;
+}
+
 Frame::MetaStructPtr ContainerPeStructure() {
   return Frame::NewTemplate("ProtocolEndPoints",
                             {{"Ospa Id", FieldType::String}, {"Host Id", FieldType::String}});
@@ -508,16 +523,11 @@ StorageArrayContainerList::StorageArrayContainerList() {
 }
 
 Frame::InputSpecPtr StorageArrayContainerList::GetInputSpecInternal() {
-  auto spec = InputSpec::New();
-  Frame::AddParam(spec, "array", "a", ParameterType::String, Frame::Optional, "Array Id");
-  return spec;
+  return ArrayInputSpec("Array Id");
 }
 
 Frame::MetaStructPtr StorageArrayContainerList::GetOutputStructure() const {
-  auto row =
-      Frame::NewTemplate("StorageArray", {{"Name", FieldType::String}, {"Array ID", FieldType::String}});
-  row->SetField("Containers", MetaList::New(MetaType::Struct, ArrayContainerStructure()));
-  return row;
+  return ArrayRowStructure("Containers", ArrayContainerStructure());
 }
 
 void StorageArrayContainerList::ExecuteInternal(const Frame::InputPtr &input,
@@ -596,18 +606,13 @@ StorageArrayProtocolEndpointList::StorageArrayProtocolEndpointList() {
   SetDefaultOutputParameter("wrap-last", "true");
 }
 
+// verbatim: lower-case "array"
 Frame::InputSpecPtr StorageArrayProtocolEndpointList::GetInputSpecInternal() {
-  auto spec = InputSpec::New();
-  Frame::AddParam(spec, "array", "a", ParameterType::String, Frame::Optional, "array Id");
-  return spec;
+  return ArrayInputSpec("array Id");
 }
 
 Frame::MetaStructPtr StorageArrayProtocolEndpointList::GetOutputStructure() const {
-  auto row =
-      Frame::NewTemplate("StorageArray", {{"Name", FieldType::String}, {"Array ID", FieldType::String}});
-  row->SetField("ProtocolEndpoints",
-                MetaList::New(MetaType::Struct, ProtocolEndpointListCommon::GetPeStructure()));
-  return row;
+  return ArrayRowStructure("ProtocolEndpoints", ProtocolEndpointListCommon::GetPeStructure());
 }
 
 void StorageArrayProtocolEndpointList::ExecuteInternal(const Frame::InputPtr &input,
