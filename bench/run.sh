@@ -21,58 +21,9 @@
 #      devices.
 set -euo pipefail
 
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD="$ROOT/build/release"
-RUNS=30
-BUILD_IT=1
-KEEP=""
-while [ $# -gt 0 ]; do
-  case "$1" in
-  --build-dir) BUILD=$(cd "$ROOT" && realpath -m "$2"); shift 2 ;;
-  --runs) RUNS="$2"; shift 2 ;;
-  --no-build) BUILD_IT=0; shift ;;
-  --keep) KEEP="$2"; shift 2 ;;
-  -h | --help) sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
-  *) echo "bench/run.sh: unknown argument $1" >&2; exit 2 ;;
-  esac
-done
-
-# --- tools -------------------------------------------------------------------
-need=()
-command -v hyperfine >/dev/null || need+=(hyperfine)
-[ -x /usr/bin/time ] || need+=(time)
-command -v jq >/dev/null || need+=(jq)
-command -v lsblk >/dev/null || need+=(util-linux)
-command -v cmake >/dev/null || need+=(cmake)
-command -v ninja >/dev/null || need+=(ninja-build)
-if [ ${#need[@]} -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
-    apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
-  else
-    echo "bench/run.sh: missing ${need[*]}; install them (Debian packages) or run as root" >&2
-    exit 2
-  fi
-fi
-
-# --- build -------------------------------------------------------------------
-if [ "$BUILD_IT" -eq 1 ]; then
-  (cd "$ROOT" && cmake --preset release -B "$BUILD" >/dev/null &&
-    cmake --build "$BUILD" -j2 --target orlocli orlocli-host core-storage >/dev/null)
-fi
-grep -q 'CMAKE_BUILD_TYPE:STRING=Release' "$BUILD/CMakeCache.txt" ||
-  { echo "bench/run.sh: $BUILD is not a release build" >&2; exit 2; }
-ORLOCLI="$BUILD/bin/orlocli"
-HOSTTOOL="$BUILD/bin/orlocli-host"
-
-if [ -n "$KEEP" ]; then
-  mkdir -p "$KEEP"
-  WORK=$(realpath "$KEEP")
-else
-  WORK=$(mktemp -d /tmp/orlocli-bench-XXXXXX)
-  trap 'rm -rf "$WORK"' EXIT
-fi
-# No default host of the user is read or created.
-export XDG_STATE_HOME="$WORK/state" ORLOCLI_HOST=
+# shellcheck source=bench/lib.sh
+. "$(dirname "$0")/lib.sh"
+bench_setup bench/run.sh '2,21p' "$@"
 
 "$HOSTTOOL" init --force --profile default "$WORK/default.json" >/dev/null
 "$HOSTTOOL" generate --devices 1024 --paths-per-device 4 "$WORK/d1024.json" >/dev/null
@@ -81,31 +32,10 @@ export XDG_STATE_HOME="$WORK/state" ORLOCLI_HOST=
 "$HOSTTOOL" generate --devices 4096 --paths-per-device 4 "$WORK/d4096.json" >/dev/null
 
 # --- measuring ---------------------------------------------------------------
-# hyperfine over the given commands (no shell in between; it discards their
-# output); leaves the medians in ms, in order, in MEDIANS.
-MEDIANS=()
-measure() {
-  local name="$1" runs="$2"
-  shift 2
-  hyperfine -N --style none --warmup 3 --runs "$runs" --export-json "$WORK/$name.hyperfine.json" "$@" \
-    >/dev/null 2>"$WORK/$name.hyperfine.err" ||
-    { cat "$WORK/$name.hyperfine.err" >&2; exit 1; }
-  mapfile -t MEDIANS < <(jq -r '.results[].median * 1000' "$WORK/$name.hyperfine.json")
-}
-
 # Peak resident memory in KiB of one run.
 peak_kib() {
   /usr/bin/time -v "$@" 2>&1 >/dev/null | sed -n 's/.*Maximum resident set size (kbytes): //p'
 }
-
-ROWS=()
-FAILED=0
-row() { # target, figure, limit, verdict
-  ROWS+=("$(printf '%-68s %12s %14s  %s' "$1" "$2" "$3" "$4")")
-  [ "$4" = PASS ] || FAILED=1
-}
-verdict() { awk -v a="$1" -v b="$2" 'BEGIN { print (a <= b) ? "PASS" : "FAIL" }'; }
-ms() { printf '%.2f ms' "$1"; }
 
 # 1. The default host against lsblk. orlocli --version only loads the tool and
 # its libraries: the floor under any command, shown for reference.
@@ -123,12 +53,7 @@ STATE="$WORK/d1024.json"
 state_bytes=$(stat -c %s "$STATE")
 COMMANDS=("path list --formatter simple" "path list --formatter json"
   "device list --formatter simple" "device list --formatter json")
-run_of() { # host file, command words
-  local host="$1" words="$2" verb rest
-  verb=${words%% --*}
-  rest=${words#"$verb"}
-  echo "$ORLOCLI --host $host$rest storage core $verb"
-}
+AREA=core
 args=()
 for c in "${COMMANDS[@]}"; do args+=("$(run_of "$STATE" "$c")"); done
 measure d1024 "$((RUNS / 2 > 5 ? RUNS / 2 : 5))" "${args[@]}" "jq . $STATE"
@@ -136,7 +61,7 @@ jq_ms=${MEDIANS[4]}
 memory_limit_kib=$(((3 * state_bytes + 16 * 1024 * 1024) / 1024))
 for i in "${!COMMANDS[@]}"; do
   row "${COMMANDS[$i]}, 1,024 devices (vs jq . $(ms "$jq_ms"))" "$(ms "${MEDIANS[$i]}")" "< $(ms "$jq_ms")" \
-    "$(awk -v a="${MEDIANS[$i]}" -v b="$jq_ms" 'BEGIN { print (a < b) ? "PASS" : "FAIL" }')"
+    "$(below "${MEDIANS[$i]}" "$jq_ms")"
 done
 for c in "${COMMANDS[@]}"; do
   # shellcheck disable=SC2046 # the command line is split into its words on purpose
@@ -166,7 +91,7 @@ done
 echo "orlocli benchmark: $(nproc) CPUs, $(uname -r), build $BUILD"
 echo "state file of 1,024 devices x 4 paths: $((state_bytes / 1024)) KiB"
 echo
-printf '%-68s %12s %14s  %s\n' "Target" "Figure" "Limit" "Result"
+printf '%-72s %12s %14s  %s\n' "Target" "Figure" "Limit" "Result"
 printf '%s\n' "${ROWS[@]}"
 echo
 echo "For reference: orlocli --version (starting the tool, no host, no plug-in): $(ms "$floor_ms")"

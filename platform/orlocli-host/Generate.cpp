@@ -27,7 +27,8 @@ constexpr int kUsage = 2;
 
 constexpr const char *kHelp =
     R"(Usage: orlocli-host generate [--adapters N] [--devices N] [--paths-per-device N]
-                             [--volumes N] [--seed N] FILE
+                             [--volumes N] [--xvol-containers N] [--xvol-pes N]
+                             [--seed N] FILE
 
 Writes a synthetic host of the given size to FILE (mode 0600), replacing FILE
 if it exists. The host has the variety of the "default" profile: SAS, USB,
@@ -46,6 +47,14 @@ seed always give the same file, byte for byte.
                         mixed-transport devices have one transport only.
   --volumes N           File-system volumes. The simulated host has no
                         file-system family yet, so only 0 is accepted.
+  --xvol-containers N   Virtual-volume storage containers, 0 to 100000
+                        (default 0). Every 20th is stretched over two arrays,
+                        every 50th inaccessible without PE information.
+  --xvol-pes N          Virtual-volume protocol endpoints, 0 to 100000
+                        (default 0): SCSI PEs on the XVol PE devices (NFS
+                        when there are none), NFS and NFS 4.x PEs in turn;
+                        every 10th in stretched use. With containers or PEs
+                        the host has 8 storage arrays with 2 providers each.
   --seed N              Seed of identifiers, sizes and counters, 0 to
                         18446744073709551615 (default 1).
 
@@ -60,6 +69,8 @@ struct Sizes {
   uint64_t devices = 64;
   uint64_t pathsPerDevice = 4;
   uint64_t volumes = 0;
+  uint64_t xvolContainers = 0;
+  uint64_t xvolPes = 0;
   uint64_t seed = 1;
 };
 
@@ -98,6 +109,8 @@ std::string ParseArguments(const std::vector<std::string> &args, Sizes &sizes, b
       {"devices", {&sizes.devices, 0, 16384}},
       {"paths-per-device", {&sizes.pathsPerDevice, 1, 16}},
       {"volumes", {&sizes.volumes, 0, UINT64_MAX}},
+      {"xvol-containers", {&sizes.xvolContainers, 0, 100000}},
+      {"xvol-pes", {&sizes.xvolPes, 0, 100000}},
       {"seed", {&sizes.seed, 0, UINT64_MAX}},
   };
   std::vector<std::string> files;
@@ -663,6 +676,108 @@ struct Builder {
     }
   }
 
+  // Virtual volumes: arrays and their providers, PEs spread over the arrays,
+  // containers that use two PEs of their array each.
+  void AddXvol() {
+    if (sizes.xvolContainers == 0 && sizes.xvolPes == 0)
+      return;
+    XvolFamily &xvol = state.xvol();
+    constexpr uint64_t kArrays = 8;
+    auto arrayId = [](uint64_t a) { return "com.olgen:array-" + std::to_string(a); };
+    for (uint64_t a = 0; a < kArrays; ++a) {
+      xvol.arrays.push_back({"olgen-array-" + std::to_string(a), arrayId(a), "OLGEN",
+                             "GX" + std::to_string(a % 3), "1." + std::to_string(a)});
+      for (uint64_t p = 0; p < 2; ++p) {
+        XvolProviderRecord provider;
+        provider.name = "vp-" + std::to_string(a) + "-" + std::to_string(p);
+        provider.url = "https://vp" + std::to_string(a) + "-" + std::to_string(p) + ".olgen.example/ospa";
+        provider.status = (a * 2 + p) % 3 == 2 ? 1 : 0;
+        provider.ospaVersion = 5;
+        provider.maxConcurrentOperations = 16;
+        provider.batchSizes = {64, 32, 128, 96, 16, 48, 256, 8};
+        provider.arrays.push_back({arrayId(a), p == 0, static_cast<int32_t>(p + 1)});
+        xvol.providers.push_back(std::move(provider));
+      }
+    }
+    std::vector<std::string> peDevices;
+    for (const DeviceRecord &device : state.devices().records)
+      if (device.xvolPE)
+        peDevices.push_back(device.name);
+    std::vector<std::vector<std::string>> pesOfArray(kArrays);
+    for (uint64_t k = 0; k < sizes.xvolPes; ++k) {
+      Rng rng(sizes.seed, 10, k);
+      XvolPeRecord pe;
+      pe.ospaId = "rfc4122." + Hex(rng.Next(), 8) + "-" + Hex(k, 4) + "-4" + Hex(rng.Next(), 3) + "-8" +
+                  Hex(rng.Next(), 3) + "-" + Hex(rng.Next(), 12);
+      const uint64_t a = k % kArrays;
+      pe.arrayId = arrayId(a);
+      pe.servedArrays = {arrayId(a)};
+      pe.stretchedUse = k % 10 == 9;
+      if (pe.stretchedUse)
+        pe.servedArrays.push_back(arrayId((a + 1) % kArrays));
+      const uint64_t type = k % 3;
+      if (type == 0 && !peDevices.empty()) {
+        pe.type = "SCSI";
+        pe.hostId = peDevices[k % peDevices.size()];
+        pe.lunId = std::to_string(256 + k);
+      } else if (type == 2) {
+        pe.type = "NFS4x";
+        pe.hostId = "olgen-pe-nfs41-" + std::to_string(k);
+        pe.remoteShare = "/pe/" + std::to_string(k);
+        pe.transportIps = {"10.60." + std::to_string(a) + "." + std::to_string(k % 250 + 1)};
+        pe.serverScope = "olgen-" + std::to_string(a);
+        pe.serverMajor = "olgen-" + std::to_string(a) + ".major";
+        pe.auth = "AUTH_SYS";
+        pe.user = "xvol";
+      } else {
+        pe.type = "NFS";
+        pe.hostId = "olgen-pe-nfs-" + std::to_string(k);
+        pe.remoteHost = "10.50." + std::to_string(a) + "." + std::to_string(k % 250 + 1);
+        pe.remoteShare = "/pe/" + std::to_string(k);
+      }
+      pe.accessible = !rng.OneIn(20);
+      pe.boundVolumes = static_cast<uint32_t>(rng.Below(64));
+      pesOfArray[a].push_back(pe.ospaId);
+      xvol.pes.push_back(std::move(pe));
+    }
+    for (uint64_t k = 0; k < sizes.xvolContainers; ++k) {
+      Rng rng(sizes.seed, 11, k);
+      XvolContainerRecord c;
+      c.name = "olgen-sc-" + std::to_string(k);
+      c.uuid = Hex(rng.Next(), 8) + "-" + Hex(k, 8) + "-" + Hex(rng.Next(), 4) + "-" + Hex(rng.Next(), 12);
+      c.containerId = "vvol:" + Hex(k, 16) + "-" + Hex(rng.Next(), 16);
+      c.capacity = (uint64_t{1} << 30) * (1 + rng.Below(4096));
+      c.used = c.capacity / 100 * rng.Below(110);
+      c.configVolume = "rfc4122.cfg-" + Hex(k, 8);
+      c.boundVolumes = static_cast<uint32_t>(rng.Below(32));
+      const uint64_t a = k % kArrays;
+      auto twoPes = [&](uint64_t array) {
+        std::vector<std::string> pes;
+        const auto &pool = pesOfArray[array];
+        for (uint64_t i = 0; i < 2 && i < pool.size(); ++i)
+          pes.push_back(pool[(k / kArrays + i * 7) % pool.size()]);
+        return pes;
+      };
+      if (k % 50 == 49) {
+        c.accessible = false;
+      } else if (k % 20 == 19) {
+        const uint64_t b = (a + 1) % kArrays;
+        c.stretched = true;
+        c.arrays = {{arrayId(a), twoPes(a)}, {arrayId(b), twoPes(b)}};
+        c.stretchedConfig.arrayIds = {arrayId(a), arrayId(b)};
+        c.stretchedConfig.peIds = c.arrays[0].pes;
+        c.providerStates = {{arrayId(a), "vp-" + std::to_string(a) + "-0", "InSync"},
+                            {arrayId(b), "vp-" + std::to_string(b) + "-0", "InSync"}};
+      } else {
+        c.arrays = {{arrayId(a), twoPes(a)}};
+      }
+      xvol.containers.push_back(std::move(c));
+    }
+    xvol.ospaContext = Hex(sizes.seed, 8) + "-0000-4000-8000-000000000001";
+    xvol.nvme.hostId = Hex(sizes.seed, 8) + "-1b2d-4e6f-8a9b-0c1d2e3f4a5b";
+    xvol.nvme.hostNqn = DefaultPolicyNqn(xvol.nvme.hostId);
+  }
+
   void Build() {
     // System settings and the system claim rules come from the default host.
     std::shared_ptr<State> base = LoadState(ProfileJson("default"), "profile \"default\"");
@@ -690,6 +805,7 @@ struct Builder {
     state.paths().records.reserve(sizes.devices * sizes.pathsPerDevice + 2 * (sizes.devices / 64 + 1));
     AddDevices();
     AddPathsWithoutDevice(mp);
+    AddXvol();
     state.Reindex();
   }
 };
@@ -725,6 +841,10 @@ int RunGenerate(const std::vector<std::string> &args) {
   }
   std::cout << "Generated " << file << ": " << builder.state.adapters().records.size() << " adapters, "
             << builder.state.devices().records.size() << " devices, " << builder.state.paths().records.size()
-            << " paths (seed " << sizes.seed << ")\n";
+            << " paths";
+  if (sizes.xvolContainers != 0 || sizes.xvolPes != 0)
+    std::cout << ", " << builder.state.xvol().containers.size() << " storage containers, "
+              << builder.state.xvol().pes.size() << " protocol endpoints";
+  std::cout << " (seed " << sizes.seed << ")\n";
   return 0;
 }

@@ -2,7 +2,10 @@
 #include "Generate.h"
 
 #include <hostctl/Exception.h>
+#include <hostctl/Features.h>
 #include <olkctl/sim/HostControl.h>
+
+#include "sim/Store.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -41,6 +44,7 @@ Commands:
                                            Make a host operation fail.
   fault list                               List the injected faults.
   fault clear                              Remove every injected fault.
+  feature set NUMBER on|off                Turn a feature switch on or off.
   generate [--devices N ...] FILE          Write a synthetic host of any size
                                            (see "orlocli-host generate --help").
 
@@ -90,6 +94,12 @@ checks is refused, with the close names.
   --message TEXT   The failure text (required).
   --target NAME    The object the fault applies to (default: any object).
   --times N        How many calls fail (default 0: every call).
+)"},
+    {"feature", R"(Usage: orlocli-host feature set NUMBER on|off
+
+Turns one of the host's feature switches (0 to 1023) on or off. Switches the
+host does not list are off. orlocli reads them when it starts: with switch 312
+on, "storage xvol" does not exist.
 )"},
 };
 
@@ -310,6 +320,34 @@ int Fault(const std::string &host, const std::vector<std::string> &args) {
   throw UsageError{"unknown fault action \"" + action + "\" (add, list or clear)"};
 }
 
+int Feature(const std::string &host, const std::vector<std::string> &args) {
+  if (args.empty())
+    throw UsageError{"feature needs set (see orlocli-host feature --help)"};
+  const std::string action = args[0];
+  if (action == "--help" || action == "-h")
+    return PrintHelp("feature");
+  if (action != "set")
+    throw UsageError{"unknown feature action \"" + action + "\" (set)"};
+  Words words = ParseWords("feature set", std::vector<std::string>(args.begin() + 1, args.end()), {}, {}, 2);
+  if (words.help)
+    return PrintHelp("feature");
+  if (words.positional.size() != 2)
+    throw UsageError{"feature set needs NUMBER and on or off"};
+  const std::string &number = words.positional[0];
+  const std::string &value = words.positional[1];
+  const bool digitsOnly =
+      !number.empty() && number.size() <= 4 && number.find_first_not_of("0123456789") == std::string::npos;
+  if (!digitsOnly || std::stoi(number) >= HostCtl::kFeatureCount)
+    throw UsageError{"feature number must be 0 to " + std::to_string(HostCtl::kFeatureCount - 1) +
+                     ", not \"" + number + "\""};
+  if (value != "on" && value != "off")
+    throw UsageError{"feature set takes on or off, not \"" + value + "\""};
+  OlkCtl::Sim::UseHostFile(OlkCtl::Sim::ResolveHostPath(host));
+  OlkCtl::Sim::Current().Modify(
+      [&](OlkCtl::Sim::State &state) { state.system().featureSwitches[std::stoi(number)] = value == "on"; });
+  return kOk;
+}
+
 int Run(const std::vector<std::string> &argv) {
   std::string host;
   bool hostGiven = false;
@@ -350,6 +388,8 @@ int Run(const std::vector<std::string> &argv) {
     return Profiles(args);
   if (command == "fault")
     return Fault(host, args);
+  if (command == "feature")
+    return Feature(host, args);
   if (command == "generate")
     return RunGenerate(args);
   throw UsageError{"unknown command \"" + command + "\" (see orlocli-host --help)"};

@@ -187,3 +187,44 @@ TEST_F(Generate, BadSizesAreRefusedAndNothingIsWritten) {
 }
 
 } // namespace
+
+// Virtual volumes: every container listed, every PE once, SCSI PEs on the
+// generated PE devices, and stretched, inaccessible and plain containers.
+TEST_F(Generate, XvolContainersAndPes) {
+  const std::string host = File("host.json");
+  ToolRun generated = Generated({"--devices", "32", "--xvol-containers", "120", "--xvol-pes", "40"}, host);
+  ASSERT_EQ(generated.status, 0) << generated.err;
+  EXPECT_EQ(generated.out, "Generated " + host +
+                               ": 8 adapters, 32 devices, 130 paths, 120 storage containers, 40 protocol "
+                               "endpoints (seed 1)\n");
+  auto xvol = [&](const std::vector<std::string> &words) {
+    std::vector<std::string> args = {"--host", host, "--formatter", "json", "storage", "xvol"};
+    args.insert(args.end(), words.begin(), words.end());
+    ToolRun run = Run("orlocli", args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    return nlohmann::json::parse(run.out);
+  };
+  std::map<std::string, int> arrays;
+  for (const auto &container : xvol({"storagecontainer", "list"}))
+    ++arrays[container["Array"].get<std::string>()];
+  EXPECT_EQ(arrays.size(), 10u); // eight arrays, "Stretched" and "Unavailable"
+  EXPECT_EQ(arrays["Stretched"], 5); // the 100th is inaccessible instead
+  EXPECT_EQ(arrays["Unavailable"], 2);
+
+  const nlohmann::json pes = xvol({"protocolendpoint", "list"});
+  EXPECT_EQ(pes.size(), 40u);
+  const std::set<std::string> devices = [&] {
+    std::set<std::string> names;
+    for (const auto &device : List(host, {"device", "list"}))
+      names.insert(device["Device"].get<std::string>());
+    return names;
+  }();
+  int scsi = 0;
+  for (const auto &pe : pes) {
+    if (pe["Type"] != "SCSI")
+      continue;
+    ++scsi;
+    EXPECT_TRUE(devices.count(pe["Host Id"].get<std::string>())) << pe["Host Id"];
+  }
+  EXPECT_EQ(scsi, 14); // every third PE
+}

@@ -10,6 +10,7 @@
 #include "family/Paths.h"
 #include "family/System.h"
 #include "family/Worlds.h"
+#include "family/Xvol.h"
 
 #include <olkctl/sim/HostControl.h>
 
@@ -36,7 +37,8 @@ constexpr int kSchemaVersion = 1;
   X(DeviceFamily, devices)                                                                                   \
   X(PathFamily, paths)                                                                                       \
   X(ClaimRuleFamily, claimRules)                                                                             \
-  X(WorldFamily, worlds)
+  X(WorldFamily, worlds)                                                                                     \
+  X(XvolFamily, xvol)
 
 // A host document's text, kept while some family of it has not been read.
 struct SourceDocument {

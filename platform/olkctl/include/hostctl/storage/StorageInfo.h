@@ -6,6 +6,7 @@
 #include <hostctl/storage/PsaClaimRule.h>
 #include <hostctl/storage/ScsiInterface.h>
 #include <hostctl/storage/ScsiPath.h>
+#include <hostctl/storage/Xvol.h>
 
 #include <memory>
 #include <string>
@@ -63,6 +64,16 @@ public:
   virtual void RunClaimRulesOnLocation(const std::string &adapter, uint32_t channel, uint32_t target,
                                        uint32_t lun) = 0;
   virtual void PostClaimRuleRun() = 0;
+
+  // --- virtual volumes ---
+  virtual std::vector<std::unique_ptr<XvolFileSystem>> GetXvolFileSystems() = 0;
+  // The container a datastore path names ("/olfs/volumes/<uuid>" or the
+  // container's name); none when it names none.
+  virtual std::unique_ptr<XvolFileSystem> GetXvolFileSystemByPath(const std::string &path) = 0;
+  // The providers of that name, or all for the empty text.
+  virtual void GetOspaProviders(const std::string &name, std::vector<OspaProvider> &providers) = 0;
+  // The central management server the host is registered with; empty when none.
+  virtual std::string GetOspaContext() = 0;
 };
 
 } // namespace HostCtl::Storage

@@ -61,6 +61,13 @@ public:
                                uint32_t lun) override;
   void PostClaimRuleRun() override;
 
+  // --- virtual volumes ---
+  std::vector<std::unique_ptr<HostCtl::Storage::XvolFileSystem>> GetXvolFileSystems() override;
+  std::unique_ptr<HostCtl::Storage::XvolFileSystem> GetXvolFileSystemByPath(const std::string &path) override;
+  void GetOspaProviders(const std::string &name,
+                        std::vector<HostCtl::Storage::OspaProvider> &providers) override;
+  std::string GetOspaContext() override;
+
   // The snapshot this object reads.
   const std::shared_ptr<const Sim::State> &State() const { return state_; }
 
