@@ -58,6 +58,8 @@ std::vector<std::string> SplitWords(const std::string &line);
 
 // True when the result is boolean true (what an action command returns on success).
 bool Succeeded(const CommandRun &run);
+// The text of a string result; "(none)" when the result is not a string.
+std::string RootText(const CliKit::MetaObj::MetaObjectPtr &root);
 
 // --- reading results ---
 
