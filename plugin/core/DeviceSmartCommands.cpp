@@ -4,7 +4,10 @@
 
 #include <olkctl/storage/LunImpl.h>
 
+#include <clikit/AutoCli.h>
+
 #include <hostctl/Exception.h>
+#include <hostctl/Util.h>
 #include <hostctl/storage/SmartParameters.h>
 
 #include <array>
@@ -189,6 +192,66 @@ void DeviceSmartStatusSet::ExecuteInternal(const Frame::InputPtr &input, const F
   } catch (const HostCtlException &e) {
     // verbatim: the blank before the colon
     Frame::AddHostError(output, "Error setting SMART status : ", e);
+  }
+}
+
+// --- smart daemon start ---
+
+SmartDaemonStart::SmartDaemonStart() {
+  SetDescription("Enable smartd.");
+}
+
+Frame::InputSpecPtr SmartDaemonStart::GetInputSpecInternal() {
+  return InputSpec::New();
+}
+
+void SmartDaemonStart::ExecuteInternal(const Frame::InputPtr & /*input*/, const Frame::OutputPtr &output) {
+  // Only the script's status counts, not what it prints.
+  std::string scriptOutput;
+  if (AutoCli_ShellCmd("/etc/init.d/smartd start", scriptOutput, "") != 0) {
+    output->AddErrorMessage("Could not start smartd.");
+    return;
+  }
+  output->SetRootObject(Frame::MetaBool::New());
+}
+
+// --- smart daemon stop ---
+
+SmartDaemonStop::SmartDaemonStop() {
+  SetDescription("Disable smartd.");
+}
+
+Frame::InputSpecPtr SmartDaemonStop::GetInputSpecInternal() {
+  return InputSpec::New();
+}
+
+void SmartDaemonStop::ExecuteInternal(const Frame::InputPtr & /*input*/, const Frame::OutputPtr &output) {
+  std::string scriptOutput;
+  if (AutoCli_ShellCmd("/etc/init.d/smartd stop", scriptOutput, "") != 0) {
+    output->AddErrorMessage("Could not stop smartd.");
+    return;
+  }
+  output->SetRootObject(Frame::MetaBool::New());
+}
+
+// --- smart daemon status get ---
+
+SmartDaemonStatusGet::SmartDaemonStatusGet() {
+  SetDescription("Get status of smartd.");
+  SetDefaultOutputFormatter("simple");
+}
+
+Frame::InputSpecPtr SmartDaemonStatusGet::GetInputSpecInternal() {
+  return InputSpec::New();
+}
+
+void SmartDaemonStatusGet::ExecuteInternal(const Frame::InputPtr & /*input*/,
+                                           const Frame::OutputPtr &output) {
+  try {
+    const bool running = !HostCtl::Util::FindCartels("smartd", false).empty();
+    output->SetRootObject(Frame::MetaString::New(running ? "Smartd is running." : "Smartd is not running."));
+  } catch (const HostCtlException &e) {
+    Frame::AddHostError(output, "", e);
   }
 }
 

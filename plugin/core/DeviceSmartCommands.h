@@ -31,4 +31,28 @@ public:
   void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
 };
 
+// storage core device smart daemon start
+class SmartDaemonStart : public Frame::ActionCommand<SmartDaemonStart> {
+public:
+  SmartDaemonStart();
+  Frame::InputSpecPtr GetInputSpecInternal() override;
+  void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
+};
+
+// storage core device smart daemon stop
+class SmartDaemonStop : public Frame::ActionCommand<SmartDaemonStop> {
+public:
+  SmartDaemonStop();
+  Frame::InputSpecPtr GetInputSpecInternal() override;
+  void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
+};
+
+// storage core device smart daemon status get
+class SmartDaemonStatusGet : public Frame::StringCommand<SmartDaemonStatusGet> {
+public:
+  SmartDaemonStatusGet();
+  Frame::InputSpecPtr GetInputSpecInternal() override;
+  void ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) override;
+};
+
 } // namespace TarvexCli::Storage

@@ -91,7 +91,10 @@ constexpr TreeRow kCoreTree[] = {
     Cmd<DeviceSmartStatusGet>("device smart status get"),
     Cmd<DeviceSmartStatusSet>("device smart status set"),
     Ns("device smart daemon", "smartd commands"), // verbatim
+    Cmd<SmartDaemonStart>("device smart daemon start"),
+    Cmd<SmartDaemonStop>("device smart daemon stop"),
     Ns("device smart daemon status", nullptr),
+    Cmd<SmartDaemonStatusGet>("device smart daemon status get"),
     // verbatim: trailing blank
     Ns("device stats",
        "Stats operations pertaining to the pluggable storage architectures' logical devices on the "

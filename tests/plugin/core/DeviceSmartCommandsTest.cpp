@@ -1,7 +1,9 @@
 // storage core device smart ...: the rows smart get makes of a SMART record,
-// the gathering switch and the messages of every failure.
+// the gathering switch, the daemon through the host's init script and the
+// messages of every failure.
 #include "support/TestHost.h"
 
+#include <hostctl/Util.h>
 #include <olkctl/sim/HostControl.h>
 
 #include <gtest/gtest.h>
@@ -157,6 +159,70 @@ TEST(DeviceSmartTest, FailuresAndDevicesWithoutSmart) {
     EXPECT_EQ(RootText(RunCommand("storage core device smart status get -d naa.s").root),
               "SMART stats gathering enabled.");
   }
+}
+
+std::string DaemonStatus() {
+  auto run = RunCommand("storage core device smart daemon status get");
+  EXPECT_TRUE(run.errors.empty()) << testing::PrintToString(run.errors);
+  return RootText(run.root);
+}
+
+// A daemon command that succeeded: a boolean without value, no message.
+void ExpectBareResult(const CommandRun &run) {
+  EXPECT_TRUE(run.errors.empty()) << testing::PrintToString(run.errors);
+  auto result = std::dynamic_pointer_cast<CliKit::MetaObj::MetaBool>(run.root);
+  ASSERT_TRUE(result);
+  EXPECT_FALSE(result->HasValue());
+}
+
+TEST(SmartDaemonTest, StartAndStopThroughTheInitScript) {
+  UseProfile();
+  EXPECT_EQ(DaemonStatus(), "Smartd is not running.");
+  // Twice each: an init script succeeds when the daemon already is in that state.
+  for (int i = 0; i < 2; ++i) {
+    ExpectBareResult(RunCommand("storage core device smart daemon start"));
+    EXPECT_EQ(DaemonStatus(), "Smartd is running.");
+    EXPECT_EQ(HostCtl::Util::FindCartels("smartd", false).size(), 1u);
+  }
+  for (int i = 0; i < 2; ++i) {
+    ExpectBareResult(RunCommand("storage core device smart daemon stop"));
+    EXPECT_EQ(DaemonStatus(), "Smartd is not running.");
+  }
+  std::vector<std::string> lines;
+  for (const ShellCall &call : TakeShellCalls()) {
+    EXPECT_EQ(call.input, "");
+    lines.push_back(call.command + " -> " + std::to_string(call.status));
+  }
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"/etc/init.d/smartd start -> 0", "/etc/init.d/smartd start -> 0",
+                                      "/etc/init.d/smartd stop -> 0", "/etc/init.d/smartd stop -> 0"}));
+}
+
+TEST(SmartDaemonTest, FailingScriptAndStatus) {
+  struct Case {
+    std::string command;
+    std::string fault;
+    std::string target;
+    std::vector<std::string> errors;
+  };
+  const std::vector<Case> cases = {
+      {"start", "Service::Start", "smartd", {"Could not start smartd."}},
+      {"stop", "Service::Stop", "smartd", {"Could not stop smartd."}},
+      {"start", "Service::Start", "hostd", {}},
+      {"status get", "Util::FindCartels", "smartd", {"boom"}},
+      {"status get", "Util::FindCartels", "hostd", {}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.command + " " + c.fault + " " + c.target);
+    UseProfile();
+    InjectFault(c.fault, c.target, "boom");
+    auto run = RunCommand("storage core device smart daemon " + c.command);
+    EXPECT_EQ(run.errors, c.errors);
+    EXPECT_EQ(bool(run.root), c.errors.empty());
+  }
+  // Only the daemon itself counts, not a shell running a script of that name.
+  UseHostJson(PatchedProfile(R"({"worlds": [{"id": 7, "name": "smartd", "script": true}]})"));
+  EXPECT_EQ(DaemonStatus(), "Smartd is not running.");
 }
 
 } // namespace
