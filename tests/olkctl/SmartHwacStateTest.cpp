@@ -39,9 +39,9 @@ TEST(SmartHwacState, EntriesBelongToDevicesOfTheHost) {
       {R"(, "smart": [{"name": "naa.1"}, {"name": "naa.1"}])",
        "<memory>: smart[1]: duplicate SMART entry name naa.1"},
       {R"(, "smart": [{"name": "naa.1", "parameters": [{"index": 19, "flags": 1}]}])",
-       "<memory>: smart[0].parameters: parameter 0: index 19 is not between 0 and 18"},
+       "<memory>: smart[0].parameters[0].index: not between 0 and 18"},
       {R"(, "smart": [{"name": "naa.1", "parameters": [{"index": 3}, {"index": 3}]}])",
-       "<memory>: smart[0].parameters: index 3 appears twice"},
+       "<memory>: smart[0].parameters[1].index: 3 appears twice"},
       {R"(, "hwac": [{"name": "naa.1", "ats": {"hardware": 1, "speed": 2}}])",
        "<memory>: hwac[0].ats.speed: unknown member"},
   };

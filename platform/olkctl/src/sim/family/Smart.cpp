@@ -12,24 +12,14 @@ using HostCtl::Storage::SmartParameters;
 
 namespace {
 
-// An entry as the document writes it: its index beside its five words.
-struct IndexedEntry {
-  uint32_t index = 0;
-  int64_t value = 0;
-  int64_t worst = 0;
-  int64_t threshold = 0;
-  int64_t raw = 0;
-  uint64_t flags = 0;
-};
-
-const Mapping<IndexedEntry> &EntryMapping() {
-  static const Mapping<IndexedEntry> mapping = Mapping<IndexedEntry>()
-                                                   .Member("index", &IndexedEntry::index)
-                                                   .Member("value", &IndexedEntry::value)
-                                                   .Member("worst", &IndexedEntry::worst)
-                                                   .Member("threshold", &IndexedEntry::threshold)
-                                                   .Member("raw", &IndexedEntry::raw)
-                                                   .Member("flags", &IndexedEntry::flags);
+// An entry's five words; the document writes its index beside them.
+const Mapping<SmartEntry> &EntryMapping() {
+  static const Mapping<SmartEntry> mapping = Mapping<SmartEntry>()
+                                                 .Member("value", &SmartEntry::value)
+                                                 .Member("worst", &SmartEntry::worst)
+                                                 .Member("threshold", &SmartEntry::threshold)
+                                                 .Member("raw", &SmartEntry::raw)
+                                                 .Member("flags", &SmartEntry::flags);
   return mapping;
 }
 
@@ -53,18 +43,21 @@ void LoadFamily(const Node &node, SmartFamily &family) {
         if (!element.Has("parameters"))
           return;
         const Node parameters = element.Field("parameters");
+        if (!parameters.Value().is_array())
+          parameters.Fail("expected an array");
         std::vector<bool> seen(SmartParameters::NUM_ENTRIES, false);
-        size_t at = 0;
-        for (const IndexedEntry &e : EntryMapping().LoadList(parameters)) {
-          if (e.index >= SmartParameters::NUM_ENTRIES)
-            parameters.Fail("parameter " + std::to_string(at) + ": index " + std::to_string(e.index) +
-                            " is not between 0 and 18");
-          if (seen[e.index])
-            parameters.Fail("index " + std::to_string(e.index) + " appears twice");
-          seen[e.index] = true;
-          record.parameters.entries[e.index] = SmartEntry{e.value, e.worst, e.threshold, e.raw, e.flags};
-          ++at;
-        }
+        parameters.Each([&](const Node &entry) {
+          if (!entry.Value().is_object())
+            entry.Fail("expected an object");
+          const Node index = entry.Field("index");
+          const uint64_t at = index.AsUInt();
+          if (at >= SmartParameters::NUM_ENTRIES)
+            index.Fail("not between 0 and 18");
+          if (seen[at])
+            index.Fail(std::to_string(at) + " appears twice");
+          seen[at] = true;
+          EntryMapping().Load(entry, record.parameters.entries[at]);
+        });
       },
       [](const Node &, const SmartRecord &) {});
 }
@@ -76,9 +69,9 @@ nlohmann::ordered_json SaveFamily(const SmartFamily &family) {
     Json parameters = Json::array();
     for (uint32_t i = 0; i < SmartParameters::NUM_ENTRIES; ++i)
       if (!IsZero(record.parameters.entries[i])) {
-        const SmartEntry &e = record.parameters.entries[i];
-        parameters.push_back(
-            EntryMapping().Save(IndexedEntry{i, e.value, e.worst, e.threshold, e.raw, e.flags}));
+        Json entry = {{"index", i}};
+        entry.update(EntryMapping().Save(record.parameters.entries[i]));
+        parameters.push_back(std::move(entry));
       }
     j["parameters"] = std::move(parameters);
     out.push_back(std::move(j));
