@@ -451,12 +451,14 @@ struct Builder {
     return path;
   }
 
-  DeviceRecord MakeDevice(uint64_t i, DeviceKind kind, Rng &rng, const std::string &firstRuntimeName) const {
+  // `hwac` receives the support code of the device's HWAC primitives.
+  DeviceRecord MakeDevice(uint64_t i, DeviceKind kind, Rng &rng, const std::string &firstRuntimeName,
+                          int32_t &hwac) const {
     DeviceRecord d;
     // 25 hex digits: with a 7-digit prefix, a 32-digit NAA name.
     const std::string serial = Hex(rng.Next(), 17) + Hex(i, 8);
     d.maxQueueDepth = 64;
-    d.hwacSupport = 1;
+    hwac = 1;
     d.thinProvisioning = 1;
     d.rdmCapable = true;
     d.inUse = rng.OneIn(2);
@@ -472,7 +474,7 @@ struct Builder {
       d.scsiLevel = 7;
       d.local = d.notShared = true;
       d.rdmCapable = false;
-      d.hwacSupport = 2;
+      hwac = 2;
       d.thinProvisioning = 0;
       d.raid = {0, 1, "physical", ""};
       what = "Disk";
@@ -487,7 +489,7 @@ struct Builder {
       d.local = d.removable = d.notShared = true;
       d.rdmCapable = false;
       d.maxQueueDepth = d.outstandingIosCompetingWorlds = 1;
-      d.hwacSupport = d.thinProvisioning = 2;
+      hwac = d.thinProvisioning = 2;
       d.raid = {0, 0, "unknown", ""};
       label = "USB";
       what = "Direct-Access";
@@ -535,7 +537,7 @@ struct Builder {
         d.status = "dead";
         d.offline = true;
         d.inUse = false;
-        d.hwacSupport = 0;
+        hwac = 0;
         d.thinProvisioning = 3;
         d.psaConfig = false;
       }
@@ -565,7 +567,7 @@ struct Builder {
       d.piType = 1;
       d.guardTypeMask = 1;
       d.protectionMask = 1;
-      d.hwacSupport = 2;
+      hwac = 2;
       d.thinProvisioning = 0;
       d.protocol = 1;
       d.nvme = true;
@@ -581,7 +583,7 @@ struct Builder {
       d.local = d.notShared = true;
       d.rdmCapable = false;
       d.maxQueueDepth = 128;
-      d.hwacSupport = 2;
+      hwac = 2;
       d.thinProvisioning = 0;
       d.filters = {"ioprobe"};
       d.raid = {1, static_cast<uint32_t>(2 + rng.Below(7)), "logical",
@@ -610,15 +612,36 @@ struct Builder {
         routes.push_back(RouteOf(i, p, kinds));
       const std::string firstRuntimeName =
           routes[0].adapter->name + ":C0:T" + std::to_string(routes[0].target) + ":L" + std::to_string(i);
-      DeviceRecord device = MakeDevice(i, kind, rng, firstRuntimeName);
+      int32_t hwac = 0;
+      DeviceRecord device = MakeDevice(i, kind, rng, firstRuntimeName, hwac);
       if (kind == DeviceKind::UsbOnly && state.system().bootDevice.empty()) {
         state.system().bootDevice = device.name;
         device.inUse = true;
       }
       for (uint64_t p = 0; p < sizes.pathsPerDevice; ++p)
         state.paths().records.push_back(MakePath(i, p, routes[p], device, rng));
+      if (hwac != 0)
+        state.hwac().records.push_back(MakeHwac(device.name, hwac));
       state.devices().records.push_back(std::move(device));
     }
+  }
+
+  // Every primitive with the same support code; array LUNs with typical limits.
+  static HwacRecord MakeHwac(const std::string &name, int32_t code) {
+    HwacRecord h;
+    h.name = name;
+    h.ats.hardware = h.clone.hardware = h.zero.hardware = h.unmap.hardware = h.exClone = code;
+    if (code == 1) {
+      h.ats.maxCompareAndWriteLength = 1;
+      h.clone.maxSegmentLength = 4194304;
+      h.clone.maxSegmentDescriptorCount = 1;
+      h.clone.optimalTransferLengthGranularity = 128;
+      h.zero.maxWriteSameLength = 65535;
+      h.unmap.maxLbaCount = 4194304;
+      h.unmap.maxBlockDescCount = 1;
+      h.unmap.optimalGranularity = 2048;
+    }
+    return h;
   }
 
   // Paths that lead to no device: masked ones (claimed by MASK_PATH through a

@@ -21,17 +21,6 @@ using HostCtl::Storage::Lun;
 
 namespace {
 
-const char *HwacStatusText(int code) {
-  switch (code) {
-  case Lun::HWAC_SUPPORTED:
-    return "supported";
-  case Lun::HWAC_UNSUPPORTED:
-    return "unsupported";
-  default:
-    return "unknown";
-  }
-}
-
 const char *ThinProvisioningText(int code) {
   switch (code) {
   case Lun::THIN_PROVISIONING_YES:
@@ -192,7 +181,7 @@ void DeviceList::ExecuteInternal(const Frame::InputPtr &input, const Frame::Outp
       row->SetField("Queue Full Threshold", device->GetQueueFullThreshold());
       if (auto config = device->GetPsaDeviceConfig())
         row->SetField("Attached Filters", config->GetFilterNames());
-      row->SetField("HWAC Status", HwacStatusText(device->GetHwacSupport()));
+      row->SetField("HWAC Status", HwacSupportText(device->GetHwacSupport()));
       row->SetField("Thin Provisioning Status", ThinProvisioningText(device->GetThinProvisioningStatus()));
       row->SetField("Other UIDs", OtherUids(*device, name));
       row->SetField("Is Local SAS Device", data.isSas && device->IsLocal());

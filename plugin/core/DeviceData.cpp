@@ -112,6 +112,17 @@ void GetDeviceData(const std::unique_ptr<Lun> &device, DeviceData &data, bool sk
   }
 }
 
+const char *HwacSupportText(int code) {
+  switch (code) {
+  case Lun::HWAC_SUPPORTED:
+    return "supported";
+  case Lun::HWAC_UNSUPPORTED:
+    return "unsupported";
+  default:
+    return "unknown";
+  }
+}
+
 bool GetDevicesByName(const std::string &name, LunVector &result, const Frame::OutputPtr &output) {
   auto storage = HostCtl::HostFactory::GetHost()->GetStorageInfo();
   auto device = storage->GetLun(name, false);

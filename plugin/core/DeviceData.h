@@ -35,6 +35,10 @@ struct DeviceData {
 void GetDeviceData(const std::unique_ptr<HostCtl::Storage::Lun> &device, DeviceData &data,
                    bool skipSlowFields, HostCtl::Storage::StorageInfo &storageInfo);
 
+// "HWAC Status" and the HWAC status fields: "supported", "unsupported" or
+// "unknown" for a support code (Lun::GetHwacSupport()).
+const char *HwacSupportText(int code);
+
 // The selection helpers return true on success, false after adding their
 // message to `output`. Host exceptions pass to the caller.
 

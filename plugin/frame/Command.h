@@ -45,6 +45,16 @@ public:
   }
 };
 
+// Answers with one text: the result is a MetaString.
+template <class Derived> class StringCommand : public CommandClass<Derived> {
+public:
+  OutputSpecPtr GetOutputSpecInternal() override {
+    auto spec = CliKit::CallSpec::OutputSpec::New();
+    spec->SetRootObject(MetaString::New());
+    return spec;
+  }
+};
+
 // Changes something: the result is true when it succeeded (SetTrueResult).
 template <class Derived> class ActionCommand : public CommandClass<Derived> {
 public:

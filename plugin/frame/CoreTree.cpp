@@ -3,6 +3,8 @@
 #include "core/AdapterCommands.h"
 #include "core/ClaimRuleCommands.h"
 #include "core/DeviceCommands.h"
+#include "core/DeviceHwacCommands.h"
+#include "core/DeviceSmartCommands.h"
 #include "core/PathCommands.h"
 
 #include <stdexcept>
@@ -85,9 +87,15 @@ constexpr TreeRow kCoreTree[] = {
        "Partition operations pertaining to the pluggable storage architectures' logical devices "
        "on the system."),
     Ns("device smart", "Tarvex Smart commands."),
+    Cmd<DeviceSmartGet>("device smart get"),
     Ns("device smart status", "SMART status commands."),
+    Cmd<DeviceSmartStatusGet>("device smart status get"),
+    Cmd<DeviceSmartStatusSet>("device smart status set"),
     Ns("device smart daemon", "smartd commands"), // verbatim
+    Cmd<SmartDaemonStart>("device smart daemon start"),
+    Cmd<SmartDaemonStop>("device smart daemon stop"),
     Ns("device smart daemon status", nullptr),
+    Cmd<SmartDaemonStatusGet>("device smart daemon status get"),
     // verbatim: trailing blank
     Ns("device stats",
        "Stats operations pertaining to the pluggable storage architectures' logical devices on the "
@@ -98,10 +106,16 @@ constexpr TreeRow kCoreTree[] = {
        "the system. "),
     Ns("device hwac", "Operations pertaining to HWAC aspects of the storage device."),
     Ns("device hwac status", "Manage a storage device's HWAC state."),
+    Cmd<DeviceHwacStatus>("device hwac status get"),
+    Cmd<DeviceHwacStatusSet>("device hwac status set"),
     Ns("device hwac ats", "Information on ATS (Atomic Test and Set) attributes of SCSI devices."),
+    Cmd<DeviceHwacAtsList>("device hwac ats list"),
     Ns("device hwac delete", "Information on Delete attributes of SCSI devices."),
+    Cmd<DeviceHwacDeleteList>("device hwac delete list"),
     Ns("device hwac zero", "Information on Zero attributes of SCSI devices."),
+    Cmd<DeviceHwacZeroList>("device hwac zero list"),
     Ns("device hwac clone", "Information on Clone attributes of SCSI devices."),
+    Cmd<DeviceHwacCloneList>("device hwac clone list"),
     Ns("device detached",
        "Operations pertaining to the pluggable storage architectures' detached logical devices on "
        "the system."),

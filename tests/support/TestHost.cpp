@@ -128,6 +128,11 @@ bool Succeeded(const CommandRun &run) {
   return root && root->HasValue() && root->GetValue();
 }
 
+std::string RootText(const MetaObjectPtr &root) {
+  auto text = std::dynamic_pointer_cast<CliKit::MetaObj::MetaString>(root);
+  return text ? text->GetValue() : "(none)";
+}
+
 std::shared_ptr<MetaList> RootList(const MetaObjectPtr &root) {
   return std::dynamic_pointer_cast<MetaList>(root);
 }

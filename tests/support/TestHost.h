@@ -72,6 +72,8 @@ std::vector<ShellCall> TakeShellCalls();
 
 // True when the result is boolean true (what an action command returns on success).
 bool Succeeded(const CommandRun &run);
+// The text of a string result; "(none)" when the result is not a string.
+std::string RootText(const CliKit::MetaObj::MetaObjectPtr &root);
 
 // --- reading results ---
 

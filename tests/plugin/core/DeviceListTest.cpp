@@ -161,9 +161,6 @@ TEST(DeviceListTest, DerivedFields) {
     std::string expected;
   };
   const std::vector<Case> cases = {
-      {R"("hwacSupport": 1)", "HWAC Status", "supported"},
-      {R"("hwacSupport": 2)", "HWAC Status", "unsupported"},
-      {R"("hwacSupport": 7)", "HWAC Status", "unknown"},
       {R"("thinProvisioning": 1)", "Thin Provisioning Status", "yes"},
       {R"("thinProvisioning": 0)", "Thin Provisioning Status", "no"},
       {R"("thinProvisioning": -1)", "Thin Provisioning Status", "unknown"},

@@ -1,5 +1,6 @@
 // Device operations of the simulated host.
 #include "api/Objects.h"
+#include "api/SmartHwacLun.h"
 #include "sim/Claiming.h"
 #include "sim/Faults.h"
 #include "sim/Store.h"
@@ -39,15 +40,6 @@ OLKCTL_SIM_FAULT_OPERATIONS(OLKCTL_DEVICES_FAULTS)
 
 namespace {
 
-class SimPsaDeviceConfig : public PsaDeviceConfig {
-public:
-  explicit SimPsaDeviceConfig(std::vector<std::string> filters) : filters_(std::move(filters)) {}
-  std::vector<std::string> GetFilterNames() const override { return filters_; }
-
-private:
-  std::vector<std::string> filters_;
-};
-
 // Copies a text into a fixed field of the RAID record, always NUL-terminated.
 template <std::size_t N> void CopyText(char (&field)[N], const std::string &text) {
   const std::size_t length = std::min(text.size(), N - 1);
@@ -55,9 +47,10 @@ template <std::size_t N> void CopyText(char (&field)[N], const std::string &text
   field[length] = '\0';
 }
 
-class SimLun : public Lun {
+class SimLun : public OlkCtl::Sim::SmartHwacLun {
 public:
-  SimLun(Snapshot state, const DeviceRecord &record) : state_(std::move(state)), r_(&record) {}
+  SimLun(Snapshot state, const DeviceRecord &record)
+      : SmartHwacLun(state), state_(std::move(state)), r_(&record) {}
 
   std::string GetName() const override { return r_->name; }
   std::string GetDisplayName() const override { return r_->displayName; }
@@ -94,7 +87,6 @@ public:
   uint32_t GetGuardTypeMask() const override { return r_->guardTypeMask; }
   uint32_t GetProtectionMask() const override { return r_->protectionMask; }
   std::vector<std::string> GetAllUIDs() const override { return r_->uids; }
-  int GetHwacSupport() const override { return r_->hwacSupport; }
   int GetThinProvisioningStatus() const override { return r_->thinProvisioning; }
   uint32_t GetProtocol() const override { return r_->protocol; }
   bool IsEmulatedDixDifEnabled() const override { return r_->emulatedDixDif; }
@@ -104,7 +96,7 @@ public:
     OlkCtl::Sim::CheckFault(*state_, FaultOp::Lun_GetPsaDeviceConfig, r_->name);
     if (!r_->psaConfig)
       return nullptr;
-    return std::make_unique<SimPsaDeviceConfig>(r_->filters);
+    return NewPsaDeviceConfig(r_->filters);
   }
 
   void GetRaidInfo(LunRaidInfo &info) const override {

@@ -188,4 +188,20 @@ std::size_t ClaimDeviceFilters(State &state, const std::function<bool(const Devi
   return selected;
 }
 
+std::string HwacPluginOf(const State &state, const DeviceRecord &device) {
+  const ClaimRuleClassRecord &filterClass = state.claimRules().filter;
+  const bool filtered =
+      device.psaConfig &&
+      std::any_of(device.filters.begin(), device.filters.end(), [&](const std::string &name) {
+        return std::find(filterClass.plugins.begin(), filterClass.plugins.end(), name) !=
+               filterClass.plugins.end();
+      });
+  if (!filtered)
+    return {};
+  for (const ClaimRuleRecord &rule : state.claimRules().hwac.runtime)
+    if (DeviceMatches(rule, device))
+      return rule.plugin;
+  return {};
+}
+
 } // namespace OlkCtl::Sim

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 
 namespace OlkCtl::Sim {
 
@@ -29,5 +30,10 @@ std::size_t ClaimPaths(State &state, const std::function<bool(const PathRecord &
 // of other kinds it carries. Devices without a PSA configuration are passed
 // over. Returns the number of devices changed that way.
 std::size_t ClaimDeviceFilters(State &state, const std::function<bool(const DeviceRecord &)> &select);
+
+// The HWAC-class plug-in the runtime HWAC rules give `device` (the first rule
+// that matches it, by vendor and model or by UID), provided a plug-in of the
+// Filter class, the HWAC filter, is attached to it; empty otherwise.
+std::string HwacPluginOf(const State &state, const DeviceRecord &device);
 
 } // namespace OlkCtl::Sim

@@ -16,10 +16,37 @@ void State::Reindex() {
 #undef OLKCTL_SIM_REINDEX
 }
 
+namespace {
+
+// Families without references to other families have nothing to check.
+template <class F> void CheckFamily(const State &state, const F &family) {
+  if constexpr (requires { CheckFamilyReferences(state, family); })
+    CheckFamilyReferences(state, family);
+}
+
+} // namespace
+
+void State::CheckReferences() const {
+#define OLKCTL_SIM_CHECK(Type, id) CheckFamily(*this, id());
+  OLKCTL_SIM_FAMILIES(OLKCTL_SIM_CHECK)
+#undef OLKCTL_SIM_CHECK
+}
+
 void State::LoadAll() const {
 #define OLKCTL_SIM_LOAD(Type, id) id##_.Get(#id);
   OLKCTL_SIM_FAMILIES(OLKCTL_SIM_LOAD)
 #undef OLKCTL_SIM_LOAD
+  try {
+    CheckReferences();
+  } catch (const StateError &e) {
+    const std::string *origin = nullptr;
+#define OLKCTL_SIM_ORIGIN(Type, id)                                                                          \
+  if (!origin)                                                                                               \
+    origin = id##_.Origin();
+    OLKCTL_SIM_FAMILIES(OLKCTL_SIM_ORIGIN)
+#undef OLKCTL_SIM_ORIGIN
+    throw origin ? StateError(*origin + ": " + e.what()) : e;
+  }
 }
 
 namespace {
@@ -144,6 +171,7 @@ void StateFromTape(const Tape &document, State &state) {
   OLKCTL_SIM_FAMILIES(OLKCTL_SIM_EAGER)
 #undef OLKCTL_SIM_EAGER
   root.Done();
+  state.CheckReferences();
   state.schemaVersion = kSchemaVersion;
 }
 

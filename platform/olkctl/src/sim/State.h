@@ -7,7 +7,9 @@
 #include "family/ClaimRules.h"
 #include "family/Devices.h"
 #include "family/Faults.h"
+#include "family/Hwac.h"
 #include "family/Paths.h"
+#include "family/Smart.h"
 #include "family/System.h"
 #include "family/Worlds.h"
 #include "family/Xvol.h"
@@ -38,7 +40,9 @@ constexpr int kSchemaVersion = 1;
   X(PathFamily, paths)                                                                                       \
   X(ClaimRuleFamily, claimRules)                                                                             \
   X(WorldFamily, worlds)                                                                                     \
-  X(XvolFamily, xvol)
+  X(XvolFamily, xvol)                                                                                        \
+  X(SmartFamily, smart)                                                                                      \
+  X(HwacFamily, hwac)
 
 // A host document's text, kept while some family of it has not been read.
 struct SourceDocument {
@@ -79,6 +83,8 @@ public:
     return value_;
   }
   bool Loaded() const { return loaded_.load(std::memory_order_acquire); }
+  // What the family's text came from ("<memory>", a file name); null when none.
+  const std::string *Origin() const { return source_ ? &source_->origin : nullptr; }
 
 private:
   // Defined in State.cpp for every family of the table.
@@ -115,6 +121,12 @@ public:
   // Reads every family not read yet: the whole document is validated. Throws
   // StateError for the first one that does not validate.
   void LoadAll() const;
+
+  // Checks what one family says about another's records (entries keyed by a
+  // device the host does not have): StateError, without the origin, for the
+  // first problem. A family takes part by declaring, beside its LoadFamily,
+  // CheckFamilyReferences(const State &, const Type &).
+  void CheckReferences() const;
 
   // Rebuilds the look-up indexes of the families read so far; called after
   // every change.

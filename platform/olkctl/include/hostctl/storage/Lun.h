@@ -2,10 +2,13 @@
 #pragma once
 
 #include <hostctl/Export.h>
+#include <hostctl/storage/HwacAttributes.h>
+#include <hostctl/storage/SmartParameters.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace HostCtl::Storage {
@@ -78,7 +81,19 @@ public:
   // Bits 0..6: T1, T2, T3, T0+DIX, T1+DIX, T2+DIX, T3+DIX.
   virtual uint32_t GetProtectionMask() const = 0;
   virtual std::vector<std::string> GetAllUIDs() const = 0;
+  // Supported while any of ATS, Clone, Zero and Delete is (see GetHwacAttributes).
   virtual int GetHwacSupport() const = 0;
+  // --- HWAC ---
+  virtual void GetHwacAttributes(HwacAttributes &attributes) const = 0;
+  // Readies the device for a change of its primitives; an offline device refuses.
+  virtual void PrepareHwacUpdate() = 0;
+  // Switches primitives by `mask` (see HwacPrimitive); `primitives` carries the
+  // same (given, value) pairs in index order.
+  virtual void SetHwacPrimitives(uint8_t mask, const std::vector<std::pair<bool, bool>> &primitives) = 0;
+  // --- SMART (devices without SMART refuse these) ---
+  virtual void GetSmartParameters(SmartParameters &parameters) const = 0;
+  virtual bool IsSmartStatsEnabled() const = 0;
+  virtual void SetSmartStatsEnabled(bool enabled) = 0;
   virtual int GetThinProvisioningStatus() const = 0;
   virtual uint32_t GetProtocol() const = 0;
   virtual bool IsEmulatedDixDifEnabled() const = 0;

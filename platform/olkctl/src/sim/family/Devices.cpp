@@ -53,7 +53,6 @@ const Mapping<DeviceRecord> &DeviceMapping() {
           .Member("guardTypeMask", &DeviceRecord::guardTypeMask)
           .Member("protectionMask", &DeviceRecord::protectionMask)
           .Member("uids", &DeviceRecord::uids)
-          .Member("hwacSupport", &DeviceRecord::hwacSupport)
           .Member("thinProvisioning", &DeviceRecord::thinProvisioning)
           .Member("protocol", &DeviceRecord::protocol)
           .Member("emulatedDixDif", &DeviceRecord::emulatedDixDif)

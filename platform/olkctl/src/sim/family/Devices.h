@@ -60,7 +60,6 @@ struct DeviceRecord {
   uint32_t guardTypeMask = 0;    // bit 0 CRC, bit 1 IP
   uint32_t protectionMask = 0;   // bits 0..6: T1, T2, T3, T0+DIX .. T3+DIX
   std::vector<std::string> uids; // every UID the device answers to, the name included
-  int32_t hwacSupport = 0;       // 1 supported, 2 unsupported, else unknown
   int32_t thinProvisioning = 2;  // 1 yes, 0 no, else unknown
   uint32_t protocol = 0;         // 0 SCSI, 1 NVMe
   bool emulatedDixDif = false;
