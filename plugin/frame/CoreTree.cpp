@@ -4,6 +4,7 @@
 #include "core/ClaimRuleCommands.h"
 #include "core/DeviceCommands.h"
 #include "core/PathCommands.h"
+#include "core/PluginCommands.h"
 
 #include <stdexcept>
 #include <string>
@@ -110,11 +111,15 @@ constexpr TreeRow kCoreTree[] = {
     Ns("plugin",
        "Operations pertaining to the pluggable storage architectures' plugins. The operation currently "
        "allowed is to list the available plugins on the system with the type of those plugins"),
+    Cmd<PluginList>("plugin list"),
     // verbatim: no final full stop
     Ns("plugin registration",
        "Operations pertaining to the pluggable storage architectures' plugin registration. The operations currently "
        "allowed are to list registered plugins on the system with the type of those plugins and to register and "
        "unregister plugin modules on the system"),
+    Cmd<PluginRegister>("plugin registration add"),
+    Cmd<PluginListRegistered>("plugin registration list"),
+    Cmd<PluginUnRegister>("plugin registration remove"),
     Ns("scsi", "Operations pertaining to the pluggable storage architectures for SCSI protocol."),
     Ns("scsi device",
        "Operations pertaining to the pluggable storage architectures SCSI devices on the system."),

@@ -7,7 +7,9 @@
 #include "family/ClaimRules.h"
 #include "family/Devices.h"
 #include "family/Faults.h"
+#include "family/Hpp.h"
 #include "family/Paths.h"
+#include "family/Plugins.h"
 #include "family/System.h"
 
 #include <olkctl/sim/HostControl.h>
@@ -34,7 +36,9 @@ constexpr int kSchemaVersion = 1;
   X(AdapterFamily, adapters)                                                                                 \
   X(DeviceFamily, devices)                                                                                   \
   X(PathFamily, paths)                                                                                       \
-  X(ClaimRuleFamily, claimRules)
+  X(ClaimRuleFamily, claimRules)                                                                             \
+  X(PluginFamily, plugins)                                                                                   \
+  X(HppFamily, hpp)
 
 // A host document's text, kept while some family of it has not been read.
 struct SourceDocument {
