@@ -670,6 +670,7 @@ struct Builder {
     state.system().hostName = "olgen-" + std::to_string(sizes.seed);
     state.system().bootDevice.clear();
     state.claimRules() = base->claimRules();
+    state.plugins() = base->plugins(); // the default host's plug-ins and module register
     ClaimRuleClassRecord &mp = state.claimRules().mp;
     for (bool runtimeSide : {true, false}) {
       // Location rules name the default host's adapters; ours come below.

@@ -2,6 +2,7 @@
 
 #include "core/AdapterCommands.h"
 #include "core/ClaimRuleCommands.h"
+#include "core/ClaimingCommands.h"
 #include "core/DeviceCommands.h"
 #include "core/PathCommands.h"
 #include "core/PluginCommands.h"
@@ -50,6 +51,9 @@ constexpr TreeRow kCoreTree[] = {
        "Operations pertaining to the pluggable storage direct path claiming system. These operations will allow a "
        "user to directly control the claiming and unclaiming process. These operations are considered temporary "
        "and any claiming operations that need to survive a reboot should use claimrules instead."),
+    Cmd<ClaimingUnclaim>("claiming unclaim"),
+    Cmd<ClaimingReclaim>("claiming reclaim"),
+    Cmd<ClaimingAutoClaim>("claiming autoclaim"),
     Ns("adapter", "Operations on storage Host Bus Adapters on the system."),
     Cmd<AdapterList>("adapter list"),
     Cmd<AdapterRescan>("adapter rescan"),
