@@ -273,3 +273,57 @@ TEST(ClaimingCommandsTest, HostFailures) {
 }
 
 } // namespace
+
+namespace {
+
+// The HPP reads the configuration string of the rule that claims a device:
+// unknown keys and values outside their limits are left out, and a preferred
+// path must be one of the device's.
+TEST(ClaimingReclaimTest, ConfigurationStringOfTheClaimingRule) {
+  struct Case {
+    std::string config;
+    std::string scheme; // scheme, its configuration, Is SSD, Is Local
+  };
+  const std::vector<Case> cases = {
+      {"pss=LB-IOPS,iops=20000", "LB-IOPS | iops=1000 | false | true"},
+      {"pss=FIXED,path=olhba0:C0:T1:L0", "FIXED |  | false | true"},
+      {"pss=FIXED,path=olhba0:C0:T2:L0", "FIXED | path=olhba0:C0:T2:L0 | false | true"},
+      {"mark-device-remote=true", "LB-RR | iops=1000,bytes=10485760 | false | false"},
+      {"pss=LB-Latency,sampling-ios-per-path=20,colour=red",
+       "LB-Latency | latency-eval-time=30000,sampling-ios-per-path=20 | false | true"},
+      {"pss=bogus,iops=5,mark-device-ssd=true", "LB-RR | iops=5,bytes=10485760 | true | true"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.config);
+    UseProfile();
+    ASSERT_TRUE(Succeeded(RunCommand(
+        "storage core claimrule add -r 110 -t vendor -V TORAN -P HPP --config-string " + c.config)));
+    ASSERT_TRUE(Succeeded(RunCommand("storage core claimrule load")));
+    ASSERT_TRUE(Succeeded(RunCommand(std::string("storage core claiming reclaim -d ") + kSasHdd)));
+    EXPECT_EQ(Lines(RunCommand(std::string("storage hpp device list -d ") + kSasHdd).root,
+                    {"Path Selection Scheme", "Path Selection Scheme Config", "Is SSD", "Is Local"}),
+              std::vector<std::string>{c.scheme});
+  }
+}
+
+// A setting made with --cfg-file outlasts a release; others follow the rule
+// at the next claim.
+TEST(ClaimingReclaimTest, ConfigFileSettingsOutlastARelease) {
+  for (bool cfgFile : {false, true}) {
+    SCOPED_TRACE(cfgFile);
+    UseProfile();
+    ASSERT_TRUE(Succeeded(RunCommand(std::string("storage hpp device set -d ") + kSasHdd +
+                                     " -P LB-BYTES -B 512" + (cfgFile ? " --cfg-file" : ""))));
+    ASSERT_TRUE(
+        Succeeded(RunCommand("storage core claimrule add -r 110 -t vendor -V TORAN -P HPP -g pss=LB-IOPS")));
+    ASSERT_TRUE(Succeeded(RunCommand("storage core claimrule load")));
+    ASSERT_TRUE(Succeeded(RunCommand(std::string("storage core claiming unclaim -t device -d ") + kSasHdd)));
+    EXPECT_TRUE(Column(RunCommand("storage hpp device list").root, "Device").size() == 3u);
+    ASSERT_TRUE(Succeeded(RunCommand("storage core claimrule run")));
+    EXPECT_EQ(Field(OnlyRow(RunCommand(std::string("storage hpp device list -d ") + kSasHdd).root),
+                    "Path Selection Scheme Config"),
+              cfgFile ? "bytes=512" : "iops=1000");
+  }
+}
+
+} // namespace
