@@ -46,19 +46,6 @@ namespace OlkCtl::Sim {
 
 namespace {
 
-const char *ClassText(HostCtl::Storage::PSAClaimRuleClass ruleClass) {
-  switch (ruleClass) {
-  case HostCtl::Storage::PSA_CLAIMRULE_CLASS_MP:
-    return "MP";
-  case HostCtl::Storage::PSA_CLAIMRULE_CLASS_FILTER:
-    return "Filter";
-  case HostCtl::Storage::PSA_CLAIMRULE_CLASS_HWAC:
-    return "HWAC";
-  default:
-    return "";
-  }
-}
-
 // Refusals of an unclaim that left some paths claimed, as one text.
 void ThrowIfKept(const std::vector<std::string> &kept) {
   if (kept.empty())
@@ -242,9 +229,9 @@ void StorageInfoImpl::UnRegisterModule(const std::string &module) {
 // Claiming in the simulated host completes before the call returns, so there
 // is never anything to wait for.
 void StorageInfoImpl::SetPsaAutoClaiming(bool enabled, HostCtl::Storage::PSAClaimRuleClass ruleClass, bool) {
-  const std::string classText = Sim::ClassText(ruleClass);
+  const std::string classText = GetClaimRuleClassString(ruleClass);
   Sim::CheckFault(FaultOp::StorageInfo_SetPsaAutoClaiming, classText);
-  if (classText.empty())
+  if (!state_->claimRules().Class(classText))
     throw HostCtlException("Unknown claim rule class.");
   Sim::Current().Modify([&](Sim::State &state) {
     auto &off = state.plugins().autoClaimOff;
