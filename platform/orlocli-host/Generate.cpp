@@ -4,6 +4,7 @@
 // from what the library reads.
 #include "Generate.h"
 
+#include "sim/Claiming.h"
 #include "sim/Document.h"
 #include "sim/State.h"
 #include "sim/Stores.h"
@@ -692,6 +693,10 @@ struct Builder {
     AddDevices();
     AddPathsWithoutDevice(mp);
     state.Reindex();
+    // The HPP's devices get the configuration its claiming gives them.
+    for (const DeviceRecord &device : state.devices().records)
+      if (device.multipathPlugin == "HPP")
+        SettleDevice(state, device.name);
   }
 };
 

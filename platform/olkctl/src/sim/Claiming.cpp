@@ -191,8 +191,8 @@ void ApplyHppConfigString(State &state, DeviceRecord &device, const std::string 
   }
   if (config.pss != "FIXED")
     config.preferredPath.clear();
+  hpp.devices.byName.emplace(config.name, hpp.devices.records.size());
   hpp.devices.records.push_back(std::move(config));
-  hpp.devices.Reindex();
 }
 
 } // namespace
