@@ -4,6 +4,7 @@
 // from what the library reads.
 #include "Generate.h"
 
+#include "sim/Claiming.h"
 #include "sim/Document.h"
 #include "sim/State.h"
 #include "sim/Stores.h"
@@ -808,6 +809,7 @@ struct Builder {
     state.system().hostName = "olgen-" + std::to_string(sizes.seed);
     state.system().bootDevice.clear();
     state.claimRules() = base->claimRules();
+    state.plugins() = base->plugins(); // the default host's plug-ins and module register
     ClaimRuleClassRecord &mp = state.claimRules().mp;
     for (bool runtimeSide : {true, false}) {
       // Location rules name the default host's adapters; ours come below.
@@ -830,6 +832,10 @@ struct Builder {
     AddPathsWithoutDevice(mp);
     AddXvol();
     state.Reindex();
+    // The HPP's devices get the configuration its claiming gives them.
+    for (const DeviceRecord &device : state.devices().records)
+      if (device.multipathPlugin == "HPP")
+        SettleDevice(state, device.name);
   }
 };
 

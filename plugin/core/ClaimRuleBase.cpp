@@ -180,6 +180,10 @@ std::string ClaimRuleBase::GetClaimruleMatchString(const PsaClaimRule::Propertie
   }
 }
 
+int64_t ClaimRuleBase::GetMaxLunLimit() {
+  return MaxLunLimit();
+}
+
 int64_t ClaimRuleBase::GetMaxLunValue() {
   return MaxLunOption()->GetValue();
 }

@@ -35,6 +35,8 @@ public:
   // The current value of the advanced option /Disk/MaxLUN, which a given LUN
   // must not exceed.
   static int64_t GetMaxLunValue();
+  // The upper bound of a "lun" parameter: the largest value /Disk/MaxLUN accepts.
+  static int64_t GetMaxLunLimit();
 };
 
 } // namespace TarvexCli::Storage

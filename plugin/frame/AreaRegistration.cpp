@@ -8,7 +8,6 @@ extern "C" {
 
 void FilesystemNfs_RegisterNamespaces(NamespaceNodePtr) {}
 void Nmp_RegisterNamespaces(NamespaceNodePtr) {}
-void Hpp_RegisterNamespaces(NamespaceNodePtr) {}
 void San_RegisterNamespaces(NamespaceNodePtr) {}
 void KFlash_RegisterNamespaces(NamespaceNodePtr) {}
 void IOFilter_RegisterNamespaces(NamespaceNodePtr) {}

@@ -2,10 +2,12 @@
 
 #include "core/AdapterCommands.h"
 #include "core/ClaimRuleCommands.h"
+#include "core/ClaimingCommands.h"
 #include "core/DeviceCommands.h"
 #include "core/DeviceHwacCommands.h"
 #include "core/DeviceSmartCommands.h"
 #include "core/PathCommands.h"
+#include "core/PluginCommands.h"
 
 #include <stdexcept>
 #include <string>
@@ -52,6 +54,9 @@ constexpr TreeRow kCoreTree[] = {
        "Operations pertaining to the pluggable storage direct path claiming system. These operations will allow a "
        "user to directly control the claiming and unclaiming process. These operations are considered temporary "
        "and any claiming operations that need to survive a reboot should use claimrules instead."),
+    Cmd<ClaimingUnclaim>("claiming unclaim"),
+    Cmd<ClaimingReclaim>("claiming reclaim"),
+    Cmd<ClaimingAutoClaim>("claiming autoclaim"),
     Ns("adapter", "Operations on storage Host Bus Adapters on the system."),
     Cmd<AdapterList>("adapter list"),
     Cmd<AdapterRescan>("adapter rescan"),
@@ -125,11 +130,15 @@ constexpr TreeRow kCoreTree[] = {
     Ns("plugin",
        "Operations pertaining to the pluggable storage architectures' plugins. The operation currently "
        "allowed is to list the available plugins on the system with the type of those plugins"),
+    Cmd<PluginList>("plugin list"),
     // verbatim: no final full stop
     Ns("plugin registration",
        "Operations pertaining to the pluggable storage architectures' plugin registration. The operations currently "
        "allowed are to list registered plugins on the system with the type of those plugins and to register and "
        "unregister plugin modules on the system"),
+    Cmd<PluginRegister>("plugin registration add"),
+    Cmd<PluginListRegistered>("plugin registration list"),
+    Cmd<PluginUnRegister>("plugin registration remove"),
     Ns("scsi", "Operations pertaining to the pluggable storage architectures for SCSI protocol."),
     Ns("scsi device",
        "Operations pertaining to the pluggable storage architectures SCSI devices on the system."),

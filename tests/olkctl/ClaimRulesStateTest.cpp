@@ -58,9 +58,10 @@ std::string Host(const std::string &mpRules) {
        "plugin": "HPP"},
       {"uid": "p5", "runtimeName": "olhba2:C0:T2:L5", "adapter": "olhba2", "target": 2, "lun": 5,
        "targetIdentifier": "fc.50060160c6e00304:5006016a46e00304", "plugin": "MASK_PATH"}],
-    "claimRules": {"MP": {"plugins": ["NMP", "HPP", "MASK_PATH"], "runtime": )" +
-         mpRules + R"(, "file": )" + mpRules + R"(},
-      "Filter": {"plugins": ["HWAC_FILTER"]}}})";
+    "claimRules": {"MP": {"runtime": )" +
+         mpRules + R"(, "file": )" + mpRules + R"(}},
+    "plugins": {"loaded": [{"name": "NMP", "class": "MP"}, {"name": "HPP", "class": "MP", "protocol": "scsi+nvme"},
+      {"name": "MASK_PATH", "class": "MP"}, {"name": "HWAC_FILTER", "class": "Filter"}]}})";
 }
 
 std::map<std::string, std::string> PluginsByPath() {

@@ -111,10 +111,10 @@ TEST(ClaimRuleListTest, ClassSelection) {
     size_t rows;
   };
   const std::vector<Case> cases = {
-      {"", {"MP"}, 20},
+      {"", {"MP"}, 24},
       {"-c Filter", {"Filter"}, 4},
       {"-c HWAC", {"HWAC"}, 6},
-      {"-c all", {"MP", "Filter", "HWAC"}, 30},
+      {"-c all", {"MP", "Filter", "HWAC"}, 34},
   };
   UseProfile();
   for (const Case &c : cases) {
@@ -174,7 +174,7 @@ TEST(ClaimRuleListTest, HostFailuresReplaceTheList) {
   // A failure for a class that is not listed does not matter.
   UseProfile();
   InjectFault("StorageInfo::GetPsaClaimRules", "HWAC", "broken");
-  EXPECT_EQ(Rows(RunCommand("storage core claimrule list").root).size(), 20u);
+  EXPECT_EQ(Rows(RunCommand("storage core claimrule list").root).size(), 24u);
   EXPECT_EQ(RunCommand("storage core claimrule list -c all").errors,
             std::vector<std::string>{"Unable to list claimrules. broken"});
 }
@@ -194,7 +194,7 @@ TEST(ClaimRuleRemoveTest, ByRuleOrPlugin) {
       {"-r 65436", "MP", {"Error: Unknown ruleId 65436\n"}, {}},
       {"-r 120 -P MASK_PATH", "MP", {"Only one of --rule or --plugin allowed."}, {}},
       {"", "MP", {"One of --rule or --plugin must be specified."}, {}},
-      {"-P HPP", "MP", {}, {"50 file", "51 file"}},
+      {"-P HPP", "MP", {}, {"50 file", "51 file", "960 file", "961 file"}},
       {"-P MASK_PATH -c MP", "MP", {}, {"120 file"}},
       {"-P hpp", "MP", {}, {}},
       {"-P TVX_HWACP_T10 -c HWAC", "HWAC", {}, {"65438 file"}},
@@ -242,7 +242,7 @@ TEST(ClaimRuleMoveTest, RangeChecksAndUnknownIds) {
       {"-r 120 -n 210", {"Error: A claim rule with id 210 already exists in class MP."}, unchanged},
       {"-r 120 -n 65436 -c HWAC", {"Error: Unknown ruleId 120"}, unchanged},
   };
-  const std::set<std::string> system = {"0", "1", "2", "3", "4", "50", "51", "65535"};
+  const std::set<std::string> system = {"0", "1", "2", "3", "4", "50", "51", "960", "961", "65535"};
   for (const Case &c : cases) {
     SCOPED_TRACE(c.options);
     UseProfile();
@@ -270,7 +270,8 @@ TEST(ClaimRuleLoadTest, LoadingMakesTheKernelSeeTheFile) {
   for (const std::string &side : Sides("MP"))
     (side.ends_with(" runtime") ? runtime : file).push_back(side.substr(0, side.find(' ')));
   EXPECT_EQ(runtime, file);
-  EXPECT_EQ(runtime, (std::vector<std::string>{"0", "1", "2", "3", "4", "50", "120", "210", "300", "65535"}));
+  EXPECT_EQ(runtime, (std::vector<std::string>{"0", "1", "2", "3", "4", "50", "120", "210", "300", "960",
+                                               "961", "65535"}));
   EXPECT_EQ(Sides("Filter"), filterBefore) << "other classes are left alone";
 
   ASSERT_TRUE(Succeeded(RunCommand("storage core claimrule load -c all")));

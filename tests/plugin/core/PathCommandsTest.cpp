@@ -19,10 +19,11 @@ const char *kBusy = "naa.600a0b80001111110000000000000002";
 
 // Runtime names of the default host's paths, in host order.
 const std::vector<std::string> kDefaultPaths = {
-    "olhba0:C0:T0:L0", "olhba1:C0:T0:L0", "olhba2:C0:T0:L1",  "olhba2:C0:T1:L1",
-    "olhba3:C0:T0:L1", "olhba3:C0:T1:L1", "olhba64:C0:T0:L1", "olhba2:C0:T0:L2",
-    "olhba3:C0:T0:L2", "olhba3:C0:T1:L3", "olhba5:C0:T0:L1",  "olhba6:C2:T0:L0",
-    "olhba2:C0:T3:L0", "olhba4:C0:T0:L0", "olhba2:C0:T2:L5",  "olhba64:C1:T0:L0"};
+    "olhba0:C0:T0:L0",  "olhba1:C0:T0:L0",  "olhba2:C0:T0:L1", "olhba2:C0:T1:L1", "olhba3:C0:T0:L1",
+    "olhba3:C0:T1:L1",  "olhba64:C0:T0:L1", "olhba2:C0:T0:L2", "olhba3:C0:T0:L2", "olhba3:C0:T1:L3",
+    "olhba5:C0:T0:L1",  "olhba6:C2:T0:L0",  "olhba2:C0:T3:L0", "olhba4:C0:T0:L0", "olhba2:C0:T2:L5",
+    "olhba64:C1:T0:L0", "olhba0:C0:T1:L0",  "olhba0:C0:T3:L0", "olhba0:C0:T2:L0", "olhba65:C0:T0:L7",
+    "olhba65:C0:T1:L7"};
 
 // A small host: FC adapter "olhba2", NVMe adapter "olhba5"; a SCSI device with
 // a second UID and a display name, an NVMe device, and a device in use. The
@@ -59,9 +60,10 @@ std::string Fault(const std::string &operation, const std::string &target, const
          R"(", "times": 0}])";
 }
 
-std::vector<std::string> DefaultPathsExcept(const std::string &excluded) {
+std::vector<std::string> DefaultPathsExcept(const std::vector<std::string> &excluded) {
   std::vector<std::string> names = kDefaultPaths;
-  std::erase(names, excluded);
+  for (const std::string &name : excluded)
+    std::erase(names, name);
   return names;
 }
 
@@ -90,10 +92,11 @@ TEST(PathList, SelectionOfEachList) {
        std::vector<std::string>{"olhba2:C0:T0:L2"}},
       {"path list -p nosuch -d naa.0000", {"Unknown Path nosuch"}, std::nullopt},
       // Paths without a device are listed by both protocol lists.
-      {"scsi path list", {}, DefaultPathsExcept("olhba5:C0:T0:L1")},
+      {"scsi path list", {}, DefaultPathsExcept({"olhba5:C0:T0:L1", "olhba65:C0:T0:L7", "olhba65:C0:T1:L7"})},
       {"nvme path list",
        {},
-       std::vector<std::string>{"olhba5:C0:T0:L1", "olhba2:C0:T2:L5", "olhba64:C1:T0:L0"}},
+       std::vector<std::string>{"olhba5:C0:T0:L1", "olhba2:C0:T2:L5", "olhba64:C1:T0:L0", "olhba65:C0:T0:L7",
+                                "olhba65:C0:T1:L7"}},
       {"scsi path list -d eui.0025385b71b0d4e1", {}, std::vector<std::string>{}},
       {"nvme path list -d eui.0025385b71b0d4e1", {}, std::vector<std::string>{"olhba5:C0:T0:L1"}},
       {std::string("nvme path list -d ") + kDgcLun, {}, std::vector<std::string>{}},

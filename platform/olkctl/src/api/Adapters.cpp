@@ -111,8 +111,11 @@ void UpdatePathStates(State &state, const std::unordered_set<std::string> &adapt
 }
 
 // Moves the undiscovered paths and devices of the adapters into the host's
-// lists; the new paths are claimed by the loaded rules unless `skipClaim`.
+// lists; the new paths are claimed by the loaded rules unless `skipClaim` or
+// automatic claiming is off.
 void AddPendingPaths(State &state, const std::unordered_set<std::string> &adapters, bool skipClaim) {
+  // With automatic MP claiming off, new paths wait unclaimed as with skipClaim.
+  skipClaim = skipClaim || !OlkCtl::Sim::AutoClaims(state, "MP");
   std::unordered_set<std::string> added;
   std::unordered_set<std::string> addedDevices;
   for (AdapterRecord &adapter : state.adapters().records) {

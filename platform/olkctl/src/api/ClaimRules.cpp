@@ -526,8 +526,8 @@ void StorageInfoImpl::LoadPsaClaimRules(PSAClaimRuleClass ruleClass) {
 
 bool StorageInfoImpl::IsRegisteredPsaPluginName(const std::string &plugin, const std::string &classText) {
   Sim::CheckFault(FaultOp::StorageInfo_IsRegisteredPsaPluginName, plugin);
-  const Sim::ClaimRuleClassRecord *c = state_->claimRules().Class(classText);
-  return c && c->IsRegistered(plugin);
+  // Registered means in the module register, whether loaded or not.
+  return state_->plugins().IsRegistered(plugin, classText);
 }
 
 // Claiming in the simulated host completes before the call returns, so there

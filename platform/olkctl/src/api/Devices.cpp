@@ -1,4 +1,5 @@
 // Device operations of the simulated host.
+#include "api/Claiming.h"
 #include "api/Objects.h"
 #include "api/SmartHwacLun.h"
 #include "sim/Claiming.h"
@@ -117,6 +118,8 @@ public:
       OlkCtl::Sim::ClaimDeviceFilters(state, [&](const DeviceRecord &device) { return device.name == name; });
     });
   }
+
+  void Refresh() override { OlkCtl::Sim::RefreshDeviceObject(r_->name); }
 
 private:
   Snapshot state_; // keeps *r_ alive

@@ -1,4 +1,5 @@
 // Path operations of the simulated host.
+#include "api/Claiming.h"
 #include "api/Objects.h"
 #include "sim/Claiming.h"
 #include "sim/Faults.h"
@@ -152,6 +153,12 @@ public:
     const std::string uid = record_->uid;
     Current().Modify(
         [&](State &state) { ClaimPaths(state, [&uid](const PathRecord &path) { return path.uid == uid; }); });
+    Reload(uid);
+  }
+
+  void Unclaim() override {
+    const std::string uid = record_->uid;
+    UnclaimPathObject(uid, record_->runtimeName);
     Reload(uid);
   }
 

@@ -10,6 +10,8 @@
 #include "family/Hwac.h"
 #include "family/Paths.h"
 #include "family/Smart.h"
+#include "family/Hpp.h"
+#include "family/Plugins.h"
 #include "family/System.h"
 #include "family/Worlds.h"
 #include "family/Xvol.h"
@@ -42,7 +44,9 @@ constexpr int kSchemaVersion = 1;
   X(WorldFamily, worlds)                                                                                     \
   X(XvolFamily, xvol)                                                                                        \
   X(SmartFamily, smart)                                                                                      \
-  X(HwacFamily, hwac)
+  X(HwacFamily, hwac)                                                                                        \
+  X(PluginFamily, plugins)                                                                                   \
+  X(HppFamily, hpp)
 
 // A host document's text, kept while some family of it has not been read.
 struct SourceDocument {

@@ -105,6 +105,8 @@ public:
   virtual void GetRaidInfo(LunRaidInfo &info) const = 0;
   // Runs filter-class claiming on this device.
   virtual void RunFilterClaim() = 0;
+  // Re-reads the device's paths: its plug-in and that plug-in's configuration.
+  virtual void Refresh() = 0;
 };
 
 } // namespace HostCtl::Storage

@@ -51,6 +51,9 @@ public:
   virtual void SetState(bool off) = 0;
   // Runs the claim rules on this path alone.
   virtual void RunClaim() = 0;
+  // Releases the path from its plug-in. Refused for the last usable path of a
+  // device in use.
+  virtual void Unclaim() = 0;
 };
 
 } // namespace HostCtl::Storage

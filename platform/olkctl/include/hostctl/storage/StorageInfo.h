@@ -4,6 +4,7 @@
 #include <hostctl/Export.h>
 #include <hostctl/storage/Lun.h>
 #include <hostctl/storage/PsaClaimRule.h>
+#include <hostctl/storage/PsaPlugin.h>
 #include <hostctl/storage/ScsiInterface.h>
 #include <hostctl/storage/ScsiPath.h>
 #include <hostctl/storage/Xvol.h>
@@ -74,6 +75,26 @@ public:
   virtual void GetOspaProviders(const std::string &name, std::vector<OspaProvider> &providers) = 0;
   // The central management server the host is registered with; empty when none.
   virtual std::string GetOspaContext() = 0;
+
+  // --- plug-ins and claiming ---
+  // The loaded PSA plug-ins, sub-plug-ins included, in load order.
+  virtual std::vector<std::string> GetPsaPluginNames() = 0;
+  virtual bool IsValidPsaPluginName(const std::string &name) = 0;
+  // None when no multipathing plug-in of that name is loaded.
+  virtual std::unique_ptr<PsaMultipathPlugin> GetMultipathPlugin(const std::string &name) = 0;
+  // Module names of the register, in registration order.
+  virtual std::vector<std::string> GetRegistered() = 0;
+  // Throws for a module that is not registered.
+  virtual RegisteredModule GetRegisteredModule(const std::string &module) = 0;
+  // Registering does not load the plug-in.
+  virtual void RegisterModule(const std::string &module, const std::string &plugin,
+                              const std::string &pluginClass, const std::string &dependencies,
+                              const std::string &fullPath) = 0;
+  virtual void UnRegisterModule(const std::string &module) = 0;
+  // Turning automatic claiming of a class back on claims what waits for it.
+  virtual void SetPsaAutoClaiming(bool enabled, PSAClaimRuleClass ruleClass, bool wait) = 0;
+  // Unclaims the paths at a location ("*" and the wildcard match any).
+  virtual void UnclaimPaths(const std::string &adapter, uint32_t channel, uint32_t target, uint32_t lun) = 0;
 };
 
 } // namespace HostCtl::Storage

@@ -68,6 +68,18 @@ public:
                         std::vector<HostCtl::Storage::OspaProvider> &providers) override;
   std::string GetOspaContext() override;
 
+  // --- plug-ins and claiming ---
+  std::vector<std::string> GetPsaPluginNames() override;
+  bool IsValidPsaPluginName(const std::string &name) override;
+  std::unique_ptr<HostCtl::Storage::PsaMultipathPlugin> GetMultipathPlugin(const std::string &name) override;
+  std::vector<std::string> GetRegistered() override;
+  HostCtl::Storage::RegisteredModule GetRegisteredModule(const std::string &module) override;
+  void RegisterModule(const std::string &module, const std::string &plugin, const std::string &pluginClass,
+                      const std::string &dependencies, const std::string &fullPath) override;
+  void UnRegisterModule(const std::string &module) override;
+  void SetPsaAutoClaiming(bool enabled, HostCtl::Storage::PSAClaimRuleClass ruleClass, bool wait) override;
+  void UnclaimPaths(const std::string &adapter, uint32_t channel, uint32_t target, uint32_t lun) override;
+
   // The snapshot this object reads.
   const std::shared_ptr<const Sim::State> &State() const { return state_; }
 

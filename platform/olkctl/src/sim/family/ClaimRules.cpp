@@ -98,8 +98,6 @@ std::vector<ClaimRuleRecord> LoadSide(const Node &node) {
 void LoadClass(const Node &node, ClaimRuleClassRecord &c) {
   if (!node.Value().is_object())
     node.Fail("expected an object");
-  if (node.Has("plugins"))
-    c.plugins = node.Field("plugins").AsStringList();
   if (node.Has("runtime"))
     c.runtime = LoadSide(node.Field("runtime"));
   if (node.Has("file"))
@@ -109,7 +107,6 @@ void LoadClass(const Node &node, ClaimRuleClassRecord &c) {
 
 Json SaveClass(const ClaimRuleClassRecord &c) {
   Json j = Json::object();
-  j["plugins"] = c.plugins;
   j["runtime"] = RuleMapping().SaveList(c.runtime);
   j["file"] = RuleMapping().SaveList(c.file);
   return j;
@@ -142,10 +139,6 @@ bool ClaimRuleClassRecord::Erase(bool runtimeSide, uint32_t rule) {
     return false;
   side.erase(it);
   return true;
-}
-
-bool ClaimRuleClassRecord::IsRegistered(const std::string &plugin) const {
-  return std::find(plugins.begin(), plugins.end(), plugin) != plugins.end();
 }
 
 const std::vector<std::string> &ClaimRuleFamily::ClassNames() {

@@ -1,9 +1,9 @@
 // The claimRules family of the simulated host: records, indexes and JSON mapping
 // (document member "claimRules").
 //
-// Per class (MP, Filter, HWAC) the host keeps the registered plug-in names and
-// two rule sets kept apart: "runtime", the rules loaded in the kernel, and
-// "file", the rules of the configuration file. Adding a rule writes the file
+// Per class (MP, Filter, HWAC) the host keeps two rule sets apart: "runtime",
+// the rules loaded in the kernel, and "file", the rules of the configuration
+// file. Adding a rule writes the file
 // (a boot rule goes to the kernel only); loading copies the file into the
 // kernel. Claiming always follows the runtime set (see sim/Claiming.h).
 #pragma once
@@ -53,7 +53,6 @@ struct ClaimRuleRecord {
 };
 
 struct ClaimRuleClassRecord {
-  std::vector<std::string> plugins;     // registered PSA plug-ins of the class
   std::vector<ClaimRuleRecord> runtime; // sorted by rule ID, IDs unique
   std::vector<ClaimRuleRecord> file;    // sorted by rule ID, IDs unique
 
@@ -66,7 +65,6 @@ struct ClaimRuleClassRecord {
   void Insert(bool runtimeSide, ClaimRuleRecord record);
   // Removes the rule from one side; false when it was not there.
   bool Erase(bool runtimeSide, uint32_t rule);
-  bool IsRegistered(const std::string &plugin) const;
 };
 
 struct ClaimRuleFamily {
