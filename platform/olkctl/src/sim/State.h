@@ -34,7 +34,8 @@ constexpr int kSchemaVersion = 1;
   X(AdapterFamily, adapters)                                                                                 \
   X(DeviceFamily, devices)                                                                                   \
   X(PathFamily, paths)                                                                                       \
-  X(ClaimRuleFamily, claimRules)
+  X(ClaimRuleFamily, claimRules)                                                                             \
+  X(DetachedFamily, detachedDevices)
 
 // A host document's text, kept while some family of it has not been read.
 struct SourceDocument {
