@@ -7,6 +7,7 @@
 #include <hostctl/storage/Lun.h>
 #include <hostctl/storage/StorageInfo.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,16 @@ struct DeviceData {
 // the caller.
 void GetDeviceData(const std::unique_ptr<HostCtl::Storage::Lun> &device, DeviceData &data,
                    bool skipSlowFields, HostCtl::Storage::StorageInfo &storageInfo);
+
+// The device list views: the core list, and the protocol lists that show only
+// SCSI or only NVMe devices with their own field sets.
+enum class DeviceListView { All, Scsi, Nvme };
+
+// Runs a device list: the "device", "pe-only", "exclude-offline" and
+// "skip-slow-fields" parameters, one row per device from fresh copies of
+// `rowTemplate`'s result, the root list or "Unable to list PSA devices: ".
+void ListDevices(const Frame::InputPtr &input, const Frame::OutputPtr &output, DeviceListView view,
+                 const std::function<Frame::MetaStructPtr()> &rowTemplate);
 
 // The selection helpers return true on success, false after adding their
 // message to `output`. Host exceptions pass to the caller.

@@ -4,6 +4,7 @@
 #include "core/ClaimRuleCommands.h"
 #include "core/DeviceCommands.h"
 #include "core/PathCommands.h"
+#include "core/ProtocolDeviceCommands.h"
 
 #include <stdexcept>
 #include <string>
@@ -118,6 +119,7 @@ constexpr TreeRow kCoreTree[] = {
     Ns("scsi", "Operations pertaining to the pluggable storage architectures for SCSI protocol."),
     Ns("scsi device",
        "Operations pertaining to the pluggable storage architectures SCSI devices on the system."),
+    Cmd<ScsiDeviceList>("scsi device list"),
     Ns("scsi path",
        "Operations pertaining to the pluggable storage architectures SCSI device paths on the system."),
     Cmd<ScsiPathList>("scsi path list"),
@@ -125,6 +127,7 @@ constexpr TreeRow kCoreTree[] = {
     // verbatim: double blank
     Ns("nvme device",
        "Operations pertaining to the pluggable storage architectures for NVMe devices  on the system."),
+    Cmd<NvmeDeviceList>("nvme device list"),
     Ns("nvme path",
        "Operations pertaining to the pluggable storage architectures for NVMe device paths on the system."),
     Cmd<NvmePathList>("nvme path list"),
