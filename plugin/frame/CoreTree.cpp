@@ -3,6 +3,7 @@
 #include "core/AdapterCommands.h"
 #include "core/ClaimRuleCommands.h"
 #include "core/DeviceCommands.h"
+#include "core/DeviceSettingsCommands.h"
 #include "core/PathCommands.h"
 #include "core/ProtocolDeviceCommands.h"
 
@@ -74,12 +75,19 @@ constexpr TreeRow kCoreTree[] = {
        "operation currently allowed is to list the available devices on the system and the filters "
        "attached to each"),
     Cmd<DeviceList>("device list"),
+    Cmd<DeviceSet>("device set"),
+    Cmd<DeviceSetConfig>("device setconfig"),
+    Cmd<DevicePurge>("device purge"),
     Ns("device inquirycache", "Operations pertaining to the inquiry cache of known storage devices."),
+    Cmd<DeviceInquiryCacheList>("device inquirycache list"),
+    Cmd<DeviceInquiryCacheSet>("device inquirycache set"),
     // verbatim: trailing blank
     Ns("device capacity", "Operations pertaining to the capacity of known storage devices. "),
     // verbatim: trailing blank
     Ns("device latencythreshold",
        "Operations pertaining to the latency sensitive threshold of known storage devices. "),
+    Cmd<DeviceLatencyThresholdList>("device latencythreshold list"),
+    Cmd<DeviceLatencyThresholdSet>("device latencythreshold set"),
     Ns("device uidmap", "Functionality related to UID mapping."),
     Ns("device partition",
        "Partition operations pertaining to the pluggable storage architectures' logical devices "
@@ -105,6 +113,8 @@ constexpr TreeRow kCoreTree[] = {
     Ns("device detached",
        "Operations pertaining to the pluggable storage architectures' detached logical devices on "
        "the system."),
+    Cmd<DetachedDeviceList>("device detached list"),
+    Cmd<DetachedDeviceRemove>("device detached remove"),
     Ns("device raid", "Operations pertaining to the physical devices that compose a logical device."),
     Ns("device physical", "Operations pertaining to physical devices."),
     // verbatim: no final full stop
