@@ -9,6 +9,7 @@
 #include "family/Faults.h"
 #include "family/Paths.h"
 #include "family/System.h"
+#include "family/Worlds.h"
 
 #include <olkctl/sim/HostControl.h>
 
@@ -35,7 +36,8 @@ constexpr int kSchemaVersion = 1;
   X(DeviceFamily, devices)                                                                                   \
   X(PathFamily, paths)                                                                                       \
   X(ClaimRuleFamily, claimRules)                                                                             \
-  X(DetachedFamily, detachedDevices)
+  X(DetachedFamily, detachedDevices)                                                                         \
+  X(WorldFamily, worlds)
 
 // A host document's text, kept while some family of it has not been read.
 struct SourceDocument {
