@@ -3,6 +3,7 @@
 #include "core/AdapterCommands.h"
 #include "core/ClaimRuleCommands.h"
 #include "core/DeviceCommands.h"
+#include "core/DeviceLayoutCommands.h"
 #include "core/DeviceSettingsCommands.h"
 #include "core/PathCommands.h"
 #include "core/ProtocolDeviceCommands.h"
@@ -83,15 +84,19 @@ constexpr TreeRow kCoreTree[] = {
     Cmd<DeviceInquiryCacheSet>("device inquirycache set"),
     // verbatim: trailing blank
     Ns("device capacity", "Operations pertaining to the capacity of known storage devices. "),
+    Cmd<DeviceCapacityList>("device capacity list"),
     // verbatim: trailing blank
     Ns("device latencythreshold",
        "Operations pertaining to the latency sensitive threshold of known storage devices. "),
     Cmd<DeviceLatencyThresholdList>("device latencythreshold list"),
     Cmd<DeviceLatencyThresholdSet>("device latencythreshold set"),
     Ns("device uidmap", "Functionality related to UID mapping."),
+    Cmd<DeviceUidMap>("device uidmap list"),
     Ns("device partition",
        "Partition operations pertaining to the pluggable storage architectures' logical devices "
        "on the system."),
+    Cmd<DeviceListPartitions>("device partition list"),
+    Cmd<DevicePartitionsShowGuid>("device partition showguid"),
     Ns("device smart", "Tarvex Smart commands."),
     Ns("device smart status", "SMART status commands."),
     Ns("device smart daemon", "smartd commands"), // verbatim
@@ -100,10 +105,12 @@ constexpr TreeRow kCoreTree[] = {
     Ns("device stats",
        "Stats operations pertaining to the pluggable storage architectures' logical devices on the "
        "system. "),
+    Cmd<DeviceStats>("device stats get"),
     // verbatim: trailing blank
     Ns("device world",
        "Operations on worlds pertaining to the pluggable storage architectures' logical devices on "
        "the system. "),
+    Cmd<DeviceWorldList>("device world list"),
     Ns("device hwac", "Operations pertaining to HWAC aspects of the storage device."),
     Ns("device hwac status", "Manage a storage device's HWAC state."),
     Ns("device hwac ats", "Information on ATS (Atomic Test and Set) attributes of SCSI devices."),
@@ -116,7 +123,9 @@ constexpr TreeRow kCoreTree[] = {
     Cmd<DetachedDeviceList>("device detached list"),
     Cmd<DetachedDeviceRemove>("device detached remove"),
     Ns("device raid", "Operations pertaining to the physical devices that compose a logical device."),
+    Cmd<DeviceRaidList>("device raid list"),
     Ns("device physical", "Operations pertaining to physical devices."),
+    Cmd<DevicePhysicalGet>("device physical get"),
     // verbatim: no final full stop
     Ns("plugin",
        "Operations pertaining to the pluggable storage architectures' plugins. The operation currently "

@@ -52,6 +52,7 @@ using OlkCtl::Sim::State;
   X(Lun_SetLatencySensitiveThreshold, "Lun::SetLatencySensitiveThreshold", "device name")                    \
   X(Lun_GetStats, "Lun::GetStats", "device name")                                                            \
   X(Lun_GetPhysicalLocations, "Lun::GetPhysicalLocations", "device name")                                    \
+  X(Lun_GetOpenWorldIds, "Lun::GetOpenWorldIds", "device name")                                              \
   X(DiskLun_GetPartitions, "DiskLun::GetPartitions", "device name")                                          \
   X(LunImpl_GetDetachedList, "LunImpl::GetDetachedList", "")                                                 \
   X(LunImpl_RemoveDetachedEntry, "LunImpl::RemoveDetachedEntry", "the UID asked for")                        \
@@ -330,6 +331,11 @@ public:
   std::vector<std::string> GetPhysicalLocations() const override {
     OlkCtl::Sim::CheckFault(*state_, FaultOp::Lun_GetPhysicalLocations, r_->name);
     return r_->physicalLocations;
+  }
+
+  std::vector<uint32_t> GetOpenWorldIds() const override {
+    OlkCtl::Sim::CheckFault(*state_, FaultOp::Lun_GetOpenWorldIds, r_->name);
+    return state_->worlds().OpenWorldIds(r_->name);
   }
 
   // --- NVMe ---

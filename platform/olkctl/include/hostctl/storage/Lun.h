@@ -138,6 +138,8 @@ public:
   // Where the drives behind the device sit: one for a local disk, one per drive
   // for a RAID volume, none for a SAN device.
   virtual std::vector<std::string> GetPhysicalLocations() const = 0;
+  // One entry per open of the device: the id of the world holding it, ascending.
+  virtual std::vector<uint32_t> GetOpenWorldIds() const = 0;
 
   // --- NVMe ---
   virtual std::vector<std::string> GetSubsystemNqns() const = 0;
