@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 namespace TarvexCli::Storage {
 
@@ -39,6 +40,71 @@ bool MatchesPattern(const std::string &pattern, const std::string &value) {
     return value.size() >= prefix && value.compare(0, prefix, pattern, 0, prefix) == 0;
   }
   return value == pattern;
+}
+
+// Which views show a field of the device row.
+constexpr unsigned kAll = 1, kScsi = 2, kNvme = 4, kEvery = kAll | kScsi | kNvme;
+
+struct DeviceField {
+  Frame::FieldDecl decl;
+  unsigned views;
+};
+
+// Every field of the device rows in template order, with the views that show it.
+const std::vector<DeviceField> &DeviceFields() {
+  using Frame::FieldType;
+  static const std::vector<DeviceField> fields = {
+      {{"Device", FieldType::String}, kEvery},
+      {{"Display Name", FieldType::String}, kEvery},
+      {{"Has Settable Display Name", FieldType::Bool}, kEvery},
+      {{"Size", FieldType::Int}, kEvery},
+      {{"Device Type", FieldType::String}, kEvery},
+      {{"Multipath Plugin", FieldType::String}, kEvery},
+      {{"Devfs Path", FieldType::String}, kEvery},
+      {{"Vendor", FieldType::String}, kEvery},
+      {{"Model", FieldType::String}, kEvery},
+      {{"Sub NQNs", FieldType::StringList}, kNvme},
+      {{"NVMe spec revision", FieldType::String}, kNvme},
+      {{"Is dispersed namespace", FieldType::Bool}, kNvme},
+      {{"Revision", FieldType::String}, kAll | kScsi},
+      {{"SCSI Level", FieldType::Int}, kAll | kScsi},
+      {{"Is Pseudo", FieldType::Bool}, kEvery},
+      {{"Status", FieldType::String}, kEvery},
+      {{"Is RDM Capable", FieldType::Bool}, kEvery},
+      {{"Is Local", FieldType::Bool}, kEvery},
+      {{"Is Removable", FieldType::Bool}, kEvery},
+      {{"Is SSD", FieldType::Bool}, kAll | kScsi},
+      {{"Is XVOL PE", FieldType::Bool}, kEvery},
+      {{"Is Offline", FieldType::Bool}, kEvery},
+      {{"Is Perennially Reserved", FieldType::Bool}, kEvery},
+      {{"Queue Full Sample Size", FieldType::Int}, kAll | kScsi},
+      {{"Queue Full Threshold", FieldType::Int}, kAll | kScsi},
+      {{"Attached Filters", FieldType::StringList}, kAll | kScsi},
+      {{"HWAC Status", FieldType::String}, kEvery},
+      {{"Thin Provisioning Status", FieldType::String}, kEvery},
+      {{"Other UIDs", FieldType::StringList}, kEvery},
+      {{"Is Local SAS Device", FieldType::Bool}, kAll},
+      {{"Is Shared Clusterwide", FieldType::Bool}, kEvery},
+      {{"Is SAS", FieldType::Bool}, kAll | kScsi},
+      {{"Is Boot USB Device", FieldType::Bool}, kAll},
+      {{"Is USB", FieldType::Bool}, kEvery},
+      {{"Is Boot Device", FieldType::Bool}, kEvery},
+      {{"Device Max Queue Depth", FieldType::Int}, kEvery},
+      {{"No of outstanding IOs with competing worlds", FieldType::Int}, kAll},
+      {{"IOs with competing worlds", FieldType::Int}, kScsi | kNvme},
+      {{"Drive Type", FieldType::String}, kAll | kScsi},
+      {{"RAID Level", FieldType::String}, kAll | kScsi},
+      {{"Number of Physical Drives", FieldType::String}, kAll | kScsi},
+      {{"Protection Enabled", FieldType::Bool}, kAll | kScsi},
+      {{"PI Activated", FieldType::Bool}, kAll | kScsi},
+      {{"PI Type", FieldType::Int}, kAll | kScsi},
+      {{"PI Protection Mask", FieldType::String}, kAll | kScsi},
+      {{"Supported Guard Types", FieldType::StringList}, kAll | kScsi},
+      {{"DIX Enabled", FieldType::Bool}, kAll | kScsi},
+      {{"DIX Guard Type", FieldType::String}, kAll | kScsi},
+      {{"Emulated DIX/DIF Enabled", FieldType::Bool}, kAll | kScsi},
+  };
+  return fields;
 }
 
 void MoveMatching(LunVector &candidates, LunVector &result, const std::function<bool(const Lun &)> &matches) {
@@ -218,6 +284,15 @@ void GetDeviceData(const std::unique_ptr<Lun> &device, DeviceData &data, bool sk
     data.raidLevel = "NA";
     data.numPhysicalDrives = "1";
   }
+}
+
+Frame::MetaStructPtr NewDeviceRowTemplate(DeviceListView view) {
+  const unsigned bit = view == DeviceListView::All ? kAll : view == DeviceListView::Scsi ? kScsi : kNvme;
+  std::vector<Frame::FieldDecl> decls;
+  for (const DeviceField &field : DeviceFields())
+    if (field.views & bit)
+      decls.push_back(field.decl);
+  return Frame::NewTemplate("ScsiDevice", decls);
 }
 
 void ListDevices(const Frame::InputPtr &input, const Frame::OutputPtr &output, DeviceListView view,

@@ -40,6 +40,10 @@ void GetDeviceData(const std::unique_ptr<HostCtl::Storage::Lun> &device, DeviceD
 // SCSI or only NVMe devices with their own field sets.
 enum class DeviceListView { All, Scsi, Nvme };
 
+// The "ScsiDevice" row template of `view`: the core list's fields, the
+// protocol lists' subsets of them, and the NVMe list's namespace facts.
+Frame::MetaStructPtr NewDeviceRowTemplate(DeviceListView view);
+
 // Runs a device list: the "device", "pe-only", "exclude-offline" and
 // "skip-slow-fields" parameters, one row per device from fresh copies of
 // `rowTemplate`'s result, the root list or "Unable to list PSA devices: ".

@@ -7,7 +7,6 @@ namespace TarvexCli::Storage {
 
 using CliKit::CallSpec::InputSpec;
 using CliKit::CallSpec::ParameterType;
-using Frame::FieldType;
 
 namespace {
 
@@ -51,49 +50,7 @@ Frame::InputSpecPtr ScsiDeviceList::GetInputSpecInternal() {
 }
 
 Frame::MetaStructPtr ScsiDeviceList::GetOutputStructure() const {
-  return Frame::NewTemplate("ScsiDevice", {{"Device", FieldType::String},
-                                           {"Display Name", FieldType::String},
-                                           {"Has Settable Display Name", FieldType::Bool},
-                                           {"Size", FieldType::Int},
-                                           {"Device Type", FieldType::String},
-                                           {"Multipath Plugin", FieldType::String},
-                                           {"Devfs Path", FieldType::String},
-                                           {"Vendor", FieldType::String},
-                                           {"Model", FieldType::String},
-                                           {"Revision", FieldType::String},
-                                           {"SCSI Level", FieldType::Int},
-                                           {"Is Pseudo", FieldType::Bool},
-                                           {"Status", FieldType::String},
-                                           {"Is RDM Capable", FieldType::Bool},
-                                           {"Is Local", FieldType::Bool},
-                                           {"Is Removable", FieldType::Bool},
-                                           {"Is SSD", FieldType::Bool},
-                                           {"Is XVOL PE", FieldType::Bool},
-                                           {"Is Offline", FieldType::Bool},
-                                           {"Is Perennially Reserved", FieldType::Bool},
-                                           {"Queue Full Sample Size", FieldType::Int},
-                                           {"Queue Full Threshold", FieldType::Int},
-                                           {"Attached Filters", FieldType::StringList},
-                                           {"HWAC Status", FieldType::String},
-                                           {"Thin Provisioning Status", FieldType::String},
-                                           {"Other UIDs", FieldType::StringList},
-                                           {"Is Shared Clusterwide", FieldType::Bool},
-                                           {"Is SAS", FieldType::Bool},
-                                           {"Is USB", FieldType::Bool},
-                                           {"Is Boot Device", FieldType::Bool},
-                                           {"Device Max Queue Depth", FieldType::Int},
-                                           {"IOs with competing worlds", FieldType::Int},
-                                           {"Drive Type", FieldType::String},
-                                           {"RAID Level", FieldType::String},
-                                           {"Number of Physical Drives", FieldType::String},
-                                           {"Protection Enabled", FieldType::Bool},
-                                           {"PI Activated", FieldType::Bool},
-                                           {"PI Type", FieldType::Int},
-                                           {"PI Protection Mask", FieldType::String},
-                                           {"Supported Guard Types", FieldType::StringList},
-                                           {"DIX Enabled", FieldType::Bool},
-                                           {"DIX Guard Type", FieldType::String},
-                                           {"Emulated DIX/DIF Enabled", FieldType::Bool}});
+  return NewDeviceRowTemplate(DeviceListView::Scsi);
 }
 
 void ScsiDeviceList::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
@@ -120,34 +77,7 @@ Frame::InputSpecPtr NvmeDeviceList::GetInputSpecInternal() {
 }
 
 Frame::MetaStructPtr NvmeDeviceList::GetOutputStructure() const {
-  return Frame::NewTemplate("ScsiDevice", {{"Device", FieldType::String},
-                                           {"Display Name", FieldType::String},
-                                           {"Has Settable Display Name", FieldType::Bool},
-                                           {"Size", FieldType::Int},
-                                           {"Device Type", FieldType::String},
-                                           {"Multipath Plugin", FieldType::String},
-                                           {"Devfs Path", FieldType::String},
-                                           {"Vendor", FieldType::String},
-                                           {"Model", FieldType::String},
-                                           {"Sub NQNs", FieldType::StringList},
-                                           {"NVMe spec revision", FieldType::String},
-                                           {"Is dispersed namespace", FieldType::Bool},
-                                           {"Is Pseudo", FieldType::Bool},
-                                           {"Status", FieldType::String},
-                                           {"Is RDM Capable", FieldType::Bool},
-                                           {"Is Local", FieldType::Bool},
-                                           {"Is Removable", FieldType::Bool},
-                                           {"Is XVOL PE", FieldType::Bool},
-                                           {"Is Offline", FieldType::Bool},
-                                           {"Is Perennially Reserved", FieldType::Bool},
-                                           {"HWAC Status", FieldType::String},
-                                           {"Thin Provisioning Status", FieldType::String},
-                                           {"Other UIDs", FieldType::StringList},
-                                           {"Is Shared Clusterwide", FieldType::Bool},
-                                           {"Is USB", FieldType::Bool},
-                                           {"Is Boot Device", FieldType::Bool},
-                                           {"Device Max Queue Depth", FieldType::Int},
-                                           {"IOs with competing worlds", FieldType::Int}});
+  return NewDeviceRowTemplate(DeviceListView::Nvme);
 }
 
 void NvmeDeviceList::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
