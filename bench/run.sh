@@ -19,11 +19,14 @@
 #   3. Growth: 16 times the devices and paths (256 -> 4,096 devices) take at
 #      most 20 times as long, after subtracting the time on a host without
 #      devices.
+#   4. Per-device views on the 1,024-device host: scsi device list, device
+#      stats get and device uidmap list each at most 1.2 x device list's
+#      median in the same run, and their growth as in 3.
 set -euo pipefail
 
 # shellcheck source=bench/lib.sh
 . "$(dirname "$0")/lib.sh"
-bench_setup bench/run.sh '2,21p' "$@"
+bench_setup bench/run.sh '2,24p' "$@"
 
 "$HOSTTOOL" init --force --profile default "$WORK/default.json" >/dev/null
 "$HOSTTOOL" generate --devices 1024 --paths-per-device 4 "$WORK/d1024.json" >/dev/null
@@ -70,22 +73,43 @@ for c in "${COMMANDS[@]}"; do
     "$(verdict "$kib" "$memory_limit_kib")"
 done
 
-# 3. Growth from 256 to 4,096 devices, net of the host without devices.
-args=()
-for host in d0 d256 d4096; do
-  for c in "${COMMANDS[@]}"; do args+=("$(run_of "$WORK/$host.json" "$c")"); done
+# Growth of each command (words as for run_of) from 256 to 4,096 devices, net
+# of the host without devices: one row per command.
+growth() { # name, runs, commands...
+  local name="$1" runs="$2"
+  shift 2
+  local commands=("$@") args=() host c i
+  for host in d0 d256 d4096; do
+    for c in "${commands[@]}"; do args+=("$(run_of "$WORK/$host.json" "$c")"); done
+  done
+  measure "$name" "$runs" "${args[@]}"
+  local n=${#commands[@]} empty small big ratio
+  for i in "${!commands[@]}"; do
+    empty=${MEDIANS[$i]}
+    small=${MEDIANS[$((n + i))]}
+    big=${MEDIANS[$((2 * n + i))]}
+    ratio=$(awk -v e="$empty" -v s="$small" -v b="$big" 'BEGIN { printf "%.1f", (b - e) / (s - e) }')
+    row "${commands[$i]}: growth (4,096 - none) / (256 - none)" "${ratio}x" "<= 20x" "$(verdict "$ratio" 20)"
+    GROWTH+=("$(printf '  %-32s no devices %9s   256 devices %9s   4,096 devices %9s' "${commands[$i]}" \
+      "$(ms "$empty")" "$(ms "$small")" "$(ms "$big")")")
+  done
+}
+
+# 3. Growth from 256 to 4,096 devices.
+GROWTH=()
+growth growth "$((RUNS / 3 > 5 ? RUNS / 3 : 5))" "${COMMANDS[@]}"
+
+# 4. Per-device views against device list, and their growth.
+VIEWS=("scsi device list" "device stats get" "device uidmap list")
+args=("$(run_of "$STATE" "device list")")
+for v in "${VIEWS[@]}"; do args+=("$(run_of "$STATE" "$v")"); done
+measure views "$((RUNS / 2 > 5 ? RUNS / 2 : 5))" "${args[@]}"
+views_limit=$(awk -v l="${MEDIANS[0]}" 'BEGIN { print l * 1.2 }')
+for i in "${!VIEWS[@]}"; do
+  row "${VIEWS[$i]}, 1,024 devices (vs device list $(ms "${MEDIANS[0]}"))" "$(ms "${MEDIANS[$((i + 1))]}")" \
+    "<= $(ms "$views_limit")" "$(verdict "${MEDIANS[$((i + 1))]}" "$views_limit")"
 done
-measure growth "$((RUNS / 3 > 5 ? RUNS / 3 : 5))" "${args[@]}"
-n=${#COMMANDS[@]}
-for i in "${!COMMANDS[@]}"; do
-  empty=${MEDIANS[$i]}
-  small=${MEDIANS[$((n + i))]}
-  big=${MEDIANS[$((2 * n + i))]}
-  ratio=$(awk -v e="$empty" -v s="$small" -v b="$big" 'BEGIN { printf "%.1f", (b - e) / (s - e) }')
-  row "${COMMANDS[$i]}: growth (4,096 - none) / (256 - none)" "${ratio}x" "<= 20x" "$(verdict "$ratio" 20)"
-  GROWTH+=("$(printf '  %-32s no devices %9s   256 devices %9s   4,096 devices %9s' "${COMMANDS[$i]}" \
-    "$(ms "$empty")" "$(ms "$small")" "$(ms "$big")")")
-done
+growth views-growth "$((RUNS / 3 > 5 ? RUNS / 3 : 5))" "${VIEWS[@]}"
 
 # --- report ------------------------------------------------------------------
 echo "orlocli benchmark: $(nproc) CPUs, $(uname -r), build $BUILD"

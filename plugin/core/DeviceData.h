@@ -7,6 +7,7 @@
 #include <hostctl/storage/Lun.h>
 #include <hostctl/storage/StorageInfo.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,20 @@ void GetDeviceData(const std::unique_ptr<HostCtl::Storage::Lun> &device, DeviceD
 // "HWAC Status" and the HWAC status fields: "supported", "unsupported" or
 // "unknown" for a support code (Lun::GetHwacSupport()).
 const char *HwacSupportText(int code);
+
+// The device list views: the core list, and the protocol lists that show only
+// SCSI or only NVMe devices with their own field sets.
+enum class DeviceListView { All, Scsi, Nvme };
+
+// The "ScsiDevice" row template of `view`: the core list's fields, the
+// protocol lists' subsets of them, and the NVMe list's namespace facts.
+Frame::MetaStructPtr NewDeviceRowTemplate(DeviceListView view);
+
+// Runs a device list: the "device", "pe-only", "exclude-offline" and
+// "skip-slow-fields" parameters, one row per device from fresh copies of
+// `rowTemplate`'s result, the root list or "Unable to list PSA devices: ".
+void ListDevices(const Frame::InputPtr &input, const Frame::OutputPtr &output, DeviceListView view,
+                 const std::function<Frame::MetaStructPtr()> &rowTemplate);
 
 // The selection helpers return true on success, false after adding their
 // message to `output`. Host exceptions pass to the caller.

@@ -31,14 +31,14 @@ constexpr std::array<std::pair<const char *, uint64_t ScsiStats::*>, 15> kStatsC
 
 } // namespace
 
-void AddScsiStatsFields(Frame::MetaStruct &row) {
-  for (const auto &[field, counter] : kStatsCounters)
-    row.SetField(field, Frame::MetaInt::NewUnsigned());
+void AddScsiStatsFields(Frame::MetaStruct &row, std::size_t counters) {
+  for (std::size_t i = 0; i < counters && i < kStatsCounters.size(); ++i)
+    row.SetField(kStatsCounters[i].first, Frame::MetaInt::NewUnsigned());
 }
 
-void SetScsiStatsFields(Frame::MetaStruct &row, const ScsiStats &stats) {
-  for (const auto &[field, counter] : kStatsCounters)
-    row.SetField(field, stats.*counter);
+void SetScsiStatsFields(Frame::MetaStruct &row, const ScsiStats &stats, std::size_t counters) {
+  for (std::size_t i = 0; i < counters && i < kStatsCounters.size(); ++i)
+    row.SetField(kStatsCounters[i].first, stats.*kStatsCounters[i].second);
 }
 
 } // namespace TarvexCli::Storage

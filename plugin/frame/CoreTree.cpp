@@ -5,9 +5,12 @@
 #include "core/ClaimingCommands.h"
 #include "core/DeviceCommands.h"
 #include "core/DeviceHwacCommands.h"
+#include "core/DeviceLayoutCommands.h"
+#include "core/DeviceSettingsCommands.h"
 #include "core/DeviceSmartCommands.h"
 #include "core/PathCommands.h"
 #include "core/PluginCommands.h"
+#include "core/ProtocolDeviceCommands.h"
 
 #include <stdexcept>
 #include <string>
@@ -81,16 +84,27 @@ constexpr TreeRow kCoreTree[] = {
        "operation currently allowed is to list the available devices on the system and the filters "
        "attached to each"),
     Cmd<DeviceList>("device list"),
+    Cmd<DeviceSet>("device set"),
+    Cmd<DeviceSetConfig>("device setconfig"),
+    Cmd<DevicePurge>("device purge"),
     Ns("device inquirycache", "Operations pertaining to the inquiry cache of known storage devices."),
+    Cmd<DeviceInquiryCacheList>("device inquirycache list"),
+    Cmd<DeviceInquiryCacheSet>("device inquirycache set"),
     // verbatim: trailing blank
     Ns("device capacity", "Operations pertaining to the capacity of known storage devices. "),
+    Cmd<DeviceCapacityList>("device capacity list"),
     // verbatim: trailing blank
     Ns("device latencythreshold",
        "Operations pertaining to the latency sensitive threshold of known storage devices. "),
+    Cmd<DeviceLatencyThresholdList>("device latencythreshold list"),
+    Cmd<DeviceLatencyThresholdSet>("device latencythreshold set"),
     Ns("device uidmap", "Functionality related to UID mapping."),
+    Cmd<DeviceUidMap>("device uidmap list"),
     Ns("device partition",
        "Partition operations pertaining to the pluggable storage architectures' logical devices "
        "on the system."),
+    Cmd<DeviceListPartitions>("device partition list"),
+    Cmd<DevicePartitionsShowGuid>("device partition showguid"),
     Ns("device smart", "Tarvex Smart commands."),
     Cmd<DeviceSmartGet>("device smart get"),
     Ns("device smart status", "SMART status commands."),
@@ -105,10 +119,12 @@ constexpr TreeRow kCoreTree[] = {
     Ns("device stats",
        "Stats operations pertaining to the pluggable storage architectures' logical devices on the "
        "system. "),
+    Cmd<DeviceStats>("device stats get"),
     // verbatim: trailing blank
     Ns("device world",
        "Operations on worlds pertaining to the pluggable storage architectures' logical devices on "
        "the system. "),
+    Cmd<DeviceWorldList>("device world list"),
     Ns("device hwac", "Operations pertaining to HWAC aspects of the storage device."),
     Ns("device hwac status", "Manage a storage device's HWAC state."),
     Cmd<DeviceHwacStatus>("device hwac status get"),
@@ -124,8 +140,12 @@ constexpr TreeRow kCoreTree[] = {
     Ns("device detached",
        "Operations pertaining to the pluggable storage architectures' detached logical devices on "
        "the system."),
+    Cmd<DetachedDeviceList>("device detached list"),
+    Cmd<DetachedDeviceRemove>("device detached remove"),
     Ns("device raid", "Operations pertaining to the physical devices that compose a logical device."),
+    Cmd<DeviceRaidList>("device raid list"),
     Ns("device physical", "Operations pertaining to physical devices."),
+    Cmd<DevicePhysicalGet>("device physical get"),
     // verbatim: no final full stop
     Ns("plugin",
        "Operations pertaining to the pluggable storage architectures' plugins. The operation currently "
@@ -142,6 +162,7 @@ constexpr TreeRow kCoreTree[] = {
     Ns("scsi", "Operations pertaining to the pluggable storage architectures for SCSI protocol."),
     Ns("scsi device",
        "Operations pertaining to the pluggable storage architectures SCSI devices on the system."),
+    Cmd<ScsiDeviceList>("scsi device list"),
     Ns("scsi path",
        "Operations pertaining to the pluggable storage architectures SCSI device paths on the system."),
     Cmd<ScsiPathList>("scsi path list"),
@@ -149,6 +170,7 @@ constexpr TreeRow kCoreTree[] = {
     // verbatim: double blank
     Ns("nvme device",
        "Operations pertaining to the pluggable storage architectures for NVMe devices  on the system."),
+    Cmd<NvmeDeviceList>("nvme device list"),
     Ns("nvme path",
        "Operations pertaining to the pluggable storage architectures for NVMe device paths on the system."),
     Cmd<NvmePathList>("nvme path list"),

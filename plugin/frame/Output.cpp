@@ -5,6 +5,10 @@
 namespace TarvexCli::Frame {
 
 MetaStructPtr NewTemplate(const char *structName, std::initializer_list<FieldDecl> fields) {
+  return NewTemplate(structName, std::vector<FieldDecl>(fields));
+}
+
+MetaStructPtr NewTemplate(const char *structName, const std::vector<FieldDecl> &fields) {
   auto row = MetaStruct::New(structName);
   for (const FieldDecl &field : fields) {
     switch (field.type) {
@@ -28,7 +32,9 @@ MetaStructPtr NewTemplate(const char *structName, std::initializer_list<FieldDec
   return row;
 }
 
-MetaListPtr NewRowList(const MetaStructPtr &rowTemplate) { return MetaList::New(MetaType::Struct, rowTemplate); }
+MetaListPtr NewRowList(const MetaStructPtr &rowTemplate) {
+  return MetaList::New(MetaType::Struct, rowTemplate);
+}
 
 std::shared_ptr<CliKit::CallSpec::OutputSpec> ListOutputSpec(const MetaStructPtr &rowTemplate) {
   auto spec = CliKit::CallSpec::OutputSpec::New();

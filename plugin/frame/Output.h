@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace TarvexCli::Frame {
 
@@ -30,6 +31,7 @@ struct FieldDecl {
 
 // A fresh row template: every field, in display order, set to its empty value.
 MetaStructPtr NewTemplate(const char *structName, std::initializer_list<FieldDecl> fields);
+MetaStructPtr NewTemplate(const char *structName, const std::vector<FieldDecl> &fields);
 
 // An empty list of rows shaped by `rowTemplate`.
 MetaListPtr NewRowList(const MetaStructPtr &rowTemplate);

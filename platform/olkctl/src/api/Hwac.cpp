@@ -98,7 +98,7 @@ void SmartHwacLun::PrepareHwacUpdate() {
 void SmartHwacLun::SetHwacPrimitives(uint8_t mask, const std::vector<std::pair<bool, bool>> &primitives) {
   const std::string name = GetName();
   CheckFault(FaultOp::Lun_SetHwacPrimitives, name);
-  if (IsNvme())
+  if (const DeviceRecord *device = snapshot_->devices().Find(name); device && device->nvme)
     throw HostCtlException("HWAC primitives cannot be switched on NVMe device " + name);
   bool consistent = primitives.size() == HostCtl::Storage::HWAC_PRIMITIVE_COUNT;
   for (unsigned i = 0; consistent && i < primitives.size(); ++i)

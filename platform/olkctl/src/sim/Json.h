@@ -200,6 +200,13 @@ public:
     return *this;
   }
 
+  // An array of nested records with their own mapping.
+  template <class S> Mapping &List(const char *key, std::vector<S> R::*member, const Mapping<S> &sub) {
+    entries_.push_back(Entry{key, [member, sub](const Node &n, R &r) { r.*member = sub.LoadList(n); },
+                             [member, sub](const R &r, Json &j) { j = sub.SaveList(r.*member); }});
+    return *this;
+  }
+
   void Load(const Node &node, R &record) const {
     if (!node.Value().is_object())
       node.Fail("expected an object");

@@ -46,7 +46,8 @@ constexpr int kSchemaVersion = 1;
   X(SmartFamily, smart)                                                                                      \
   X(HwacFamily, hwac)                                                                                        \
   X(PluginFamily, plugins)                                                                                   \
-  X(HppFamily, hpp)
+  X(HppFamily, hpp)                                                                                          \
+  X(DetachedFamily, detachedDevices)
 
 // A host document's text, kept while some family of it has not been read.
 struct SourceDocument {

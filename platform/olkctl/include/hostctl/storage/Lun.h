@@ -5,6 +5,8 @@
 #include <hostctl/storage/HwacAttributes.h>
 #include <hostctl/storage/SmartParameters.h>
 
+#include <hostctl/storage/ScsiStats.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -107,6 +109,86 @@ public:
   virtual void RunFilterClaim() = 0;
   // Re-reads the device's paths: its plug-in and that plug-in's configuration.
   virtual void Refresh() = 0;
+
+  // --- settings ---
+  // State codes of GetState() and SetState().
+  static constexpr int STATE_ON = 0;
+  static constexpr int STATE_OFF = 1;
+  // LED modes of SetLed().
+  static constexpr int LED_OFF = 0;
+  static constexpr int LED_LOCATOR = 1;
+  static constexpr int LED_ERROR = 2;
+
+  // A user-defined name; refused when the display name is not settable.
+  virtual void SetDisplayName(const std::string &name, bool persist) = 0;
+  virtual void ResetDisplayName() = 0;
+  virtual int GetState() const = 0;
+  // Off is not offline: the device stays registered. Without `persist` only
+  // the running state changes.
+  virtual void SetState(int state, bool persist) = 0;
+  virtual void SetQueueFullThrottling(int threshold, int sampleSize) = 0;
+  virtual void SetMaxQueueDepth(int depth) = 0;
+  virtual void SetNumReqsOutstandingCompetingWorlds(int count) = 0;
+  virtual void SetDataIntegrity(bool enabled) = 0;
+  // `durationSeconds` 0: as long as the hardware allows.
+  virtual void SetLed(int mode, int durationSeconds) = 0;
+  virtual bool IsWriteCacheEnabled() const = 0;
+  virtual void EnableWriteCache() = 0;
+  virtual void DisableWriteCache() = 0;
+  virtual bool GetInquiryCacheIgnore() const = 0;
+  virtual void SetInquiryCacheIgnore(bool ignore) = 0;
+  virtual int GetLatencySensitiveThreshold() const = 0; // milliseconds
+  // False when the claiming plug-in does not support fastpath.
+  virtual bool SetLatencySensitiveThreshold(int milliseconds) = 0;
+
+  // --- layout and usage ---
+  // Format codes of GetFormatType().
+  static constexpr int FORMAT_512N = 1;
+  static constexpr int FORMAT_512E = 2;
+  static constexpr int FORMAT_4K = 3;
+  static constexpr int FORMAT_4KN_SWE = 4;
+
+  virtual uint32_t GetPhysicalBlockSize() const = 0;
+  virtual uint32_t GetLogicalBlockSize() const = 0;
+  virtual uint64_t GetLogicalBlockCount() const = 0;
+  virtual int GetFormatType() const = 0;
+  virtual void GetStats(ScsiStats &stats) const = 0;
+  // Where the drives behind the device sit: one for a local disk, one per drive
+  // for a RAID volume, none for a SAN device.
+  virtual std::vector<std::string> GetPhysicalLocations() const = 0;
+  // One entry per open of the device: the id of the world holding it, ascending.
+  virtual std::vector<uint32_t> GetOpenWorldIds() const = 0;
+
+  // --- NVMe ---
+  virtual std::vector<std::string> GetSubsystemNqns() const = 0;
+  virtual std::string GetNvmeSpecRevision() const = 0;
+  virtual bool IsDispersedNamespace() const = 0;
+};
+
+// One partition of a disk. Entry 0 of a disk's partitions is the whole device.
+struct DiskPartition {
+  std::string name; // "naa.1:3"
+  std::string deviceName;
+  uint32_t number = 0;
+  uint64_t size = 0; // bytes
+  uint32_t type = 0; // partition type code
+  uint64_t startSector = 0;
+  uint64_t endSector = 0;
+  std::string path;
+  std::string guid; // GPT partitions only
+};
+
+// A device that holds data blocks (a direct-access device).
+class OLKCTL_API DiskLun : public Lun {
+public:
+  // Codes of GetPartitionTableType().
+  static constexpr int TABLE_NONE = 0;
+  static constexpr int TABLE_MBR = 1;
+  static constexpr int TABLE_GPT = 2;
+
+  ~DiskLun() override;
+  virtual int GetPartitionTableType() const = 0;
+  virtual std::vector<DiskPartition> GetPartitions() const = 0;
 };
 
 } // namespace HostCtl::Storage

@@ -42,6 +42,12 @@ public:
   virtual std::vector<std::string> GetLunPathAdapters(const std::string &deviceName) = 0;
   // Device name to display name, for every device.
   virtual std::unordered_map<std::string, std::string> GetDeviceDisplayNames() = 0;
+  // Whether a mounted OLFS volume has an extent on the device.
+  virtual bool IsOlfsVolumeMountedOnLun(const std::string &deviceName) = 0;
+  // Removes offline devices not seen for more than `days` days, with their dead paths.
+  virtual void PurgeLunsNotSeen(int64_t days) = 0;
+  // Removes every device that is not in active state, with its paths.
+  virtual void PurgeInactiveLuns() = 0;
 
   // --- paths ---
   virtual std::vector<std::unique_ptr<ScsiPath>> GetScsiPaths() = 0;

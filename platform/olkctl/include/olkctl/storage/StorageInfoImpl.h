@@ -38,6 +38,11 @@ public:
   std::string ResolveRuntimeLunName(const std::string &name) override;
   std::vector<std::string> GetLunPathAdapters(const std::string &deviceName) override;
   std::unordered_map<std::string, std::string> GetDeviceDisplayNames() override;
+  // Every direct-access device, in host order.
+  std::vector<std::unique_ptr<HostCtl::Storage::DiskLun>> GetDiskLuns();
+  bool IsOlfsVolumeMountedOnLun(const std::string &deviceName) override;
+  void PurgeLunsNotSeen(int64_t days) override;
+  void PurgeInactiveLuns() override;
 
   // --- paths ---
   std::vector<std::unique_ptr<HostCtl::Storage::ScsiPath>> GetScsiPaths() override;

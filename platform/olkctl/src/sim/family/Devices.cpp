@@ -1,6 +1,9 @@
 #include "sim/family/Devices.h"
 
 #include "sim/family/IndexedLoad.h"
+#include "sim/family/Stats.h"
+
+#include <algorithm>
 
 namespace OlkCtl::Sim {
 
@@ -12,6 +15,22 @@ const Mapping<RaidRecord> &RaidMapping() {
                                                  .Member("drives", &RaidRecord::drives)
                                                  .Member("driveType", &RaidRecord::driveType)
                                                  .Member("level", &RaidRecord::level);
+  return mapping;
+}
+
+const Mapping<PartitionRecord> &PartitionMapping() {
+  static const Mapping<PartitionRecord> mapping = Mapping<PartitionRecord>()
+                                                      .Member("number", &PartitionRecord::number)
+                                                      .Member("type", &PartitionRecord::type)
+                                                      .Member("startSector", &PartitionRecord::startSector)
+                                                      .Member("endSector", &PartitionRecord::endSector)
+                                                      .Member("guid", &PartitionRecord::guid);
+  return mapping;
+}
+
+const Mapping<DetachedRecord> &DetachedMapping() {
+  static const Mapping<DetachedRecord> mapping =
+      Mapping<DetachedRecord>().Member("uid", &DetachedRecord::uid).Member("state", &DetachedRecord::state);
   return mapping;
 }
 
@@ -60,7 +79,26 @@ const Mapping<DeviceRecord> &DeviceMapping() {
           .Member("psaConfig", &DeviceRecord::psaConfig)
           .Member("filters", &DeviceRecord::filters)
           .Nested("raid", &DeviceRecord::raid, RaidMapping())
-          .Member("inUse", &DeviceRecord::inUse);
+          .Member("inUse", &DeviceRecord::inUse)
+          .Member("userDisplayName", &DeviceRecord::userDisplayName)
+          .Member("queueDepthLimit", &DeviceRecord::queueDepthLimit)
+          .Member("ledMode", &DeviceRecord::ledMode)
+          .Member("ledDuration", &DeviceRecord::ledDuration)
+          .Member("writeCache", &DeviceRecord::writeCache)
+          .Member("inquiryCacheIgnore", &DeviceRecord::inquiryCacheIgnore)
+          .Member("latencyThreshold", &DeviceRecord::latencyThreshold)
+          .Member("lastSeenDaysAgo", &DeviceRecord::lastSeenDaysAgo)
+          .Member("olfsMounted", &DeviceRecord::olfsMounted)
+          .Member("physicalBlockSize", &DeviceRecord::physicalBlockSize)
+          .Member("logicalBlockSize", &DeviceRecord::logicalBlockSize)
+          .Member("formatType", &DeviceRecord::formatType)
+          .Member("partitionTable", &DeviceRecord::partitionTable)
+          .List("partitions", &DeviceRecord::partitions, PartitionMapping())
+          .Nested("stats", &DeviceRecord::stats, ScsiStatsMapping())
+          .Member("physicalLocations", &DeviceRecord::physicalLocations)
+          .Member("subNqns", &DeviceRecord::subNqns)
+          .Member("nvmeSpecRevision", &DeviceRecord::nvmeSpecRevision)
+          .Member("dispersed", &DeviceRecord::dispersed);
   return mapping;
 }
 
@@ -73,6 +111,35 @@ void LoadFamily(const Node &node, DeviceFamily &family) {
 
 nlohmann::ordered_json SaveFamily(const DeviceFamily &family) {
   return DeviceMapping().SaveList(family.records);
+}
+
+const DetachedRecord *DetachedFamily::Find(const std::string &uid) const {
+  for (const DetachedRecord &record : records)
+    if (record.uid == uid)
+      return &record;
+  return nullptr;
+}
+
+void DetachedFamily::Add(const std::string &uid) {
+  if (!Find(uid))
+    records.push_back({uid, "off"});
+}
+
+bool DetachedFamily::Remove(const std::string &uid) {
+  const auto at =
+      std::find_if(records.begin(), records.end(), [&](const DetachedRecord &r) { return r.uid == uid; });
+  if (at == records.end())
+    return false;
+  records.erase(at);
+  return true;
+}
+
+void LoadFamily(const Node &node, DetachedFamily &family) {
+  family.records = DetachedMapping().LoadList(node);
+}
+
+nlohmann::ordered_json SaveFamily(const DetachedFamily &family) {
+  return DetachedMapping().SaveList(family.records);
 }
 
 } // namespace OlkCtl::Sim
