@@ -9,11 +9,9 @@ extern "C" {
 void FilesystemNfs_RegisterNamespaces(NamespaceNodePtr) {}
 void Nmp_RegisterNamespaces(NamespaceNodePtr) {}
 void Hpp_RegisterNamespaces(NamespaceNodePtr) {}
-void San_RegisterNamespaces(NamespaceNodePtr) {}
 void KFlash_RegisterNamespaces(NamespaceNodePtr) {}
 void XVol_RegisterNamespaces(NamespaceNodePtr) {}
 void IOFilter_RegisterNamespaces(NamespaceNodePtr) {}
-void Fpin_RegisterNamespaces(NamespaceNodePtr) {}
 void ClusteredOldk_RegisterInternalNamespace(NamespaceNodePtr) {}
 
 } // extern "C"

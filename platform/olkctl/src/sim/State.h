@@ -7,7 +7,9 @@
 #include "family/ClaimRules.h"
 #include "family/Devices.h"
 #include "family/Faults.h"
+#include "family/Fpin.h"
 #include "family/Paths.h"
+#include "family/San.h"
 #include "family/System.h"
 
 #include <olkctl/sim/HostControl.h>
@@ -34,7 +36,9 @@ constexpr int kSchemaVersion = 1;
   X(AdapterFamily, adapters)                                                                                 \
   X(DeviceFamily, devices)                                                                                   \
   X(PathFamily, paths)                                                                                       \
-  X(ClaimRuleFamily, claimRules)
+  X(ClaimRuleFamily, claimRules)                                                                             \
+  X(SanFamily, san)                                                                                          \
+  X(FpinFamily, fpin)
 
 // A host document's text, kept while some family of it has not been read.
 struct SourceDocument {
