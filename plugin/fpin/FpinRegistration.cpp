@@ -5,18 +5,8 @@
 
 #include <clikit/AutoCli.h>
 
-using CliKit::AutoCli::Namespace;
+using TarvexCli::Frame::NewNamespace;
 using namespace TarvexCli::FpinNamespace;
-
-namespace {
-
-std::shared_ptr<Namespace> NewNamespace(const char *description) {
-  auto node = Namespace::New();
-  node->SetDescription(description);
-  return node;
-}
-
-} // namespace
 
 extern "C" {
 

@@ -1,7 +1,9 @@
-// Choosing the adapters a san command acts on, shared by every transport.
+// What every san command shares: its --adapter parameter, the choice of the
+// adapters it acts on, and the counter fields of its statistics views.
 #pragma once
 
 #include "frame/Command.h"
+#include "frame/Params.h"
 
 #include <olkctl/storage/StorageInfoImpl.h>
 
@@ -15,6 +17,35 @@
 namespace TarvexCli::SanNamespace {
 
 inline constexpr const char *kInvalidAdapter = "Invalid adapter specified or unable to get adapter.";
+
+inline void AddAdapterParam(const Frame::InputSpecPtr &spec, Frame::Presence presence,
+                            const char *description) {
+  Frame::AddParam(spec, "adapter", "A", CliKit::CallSpec::ParameterType::String, presence, description);
+}
+
+// "Adapter" and the counter names of {name, member} pairs, comma-separated:
+// the default fields of a statistics view.
+template <class Counters> std::string StatsFields(const char *first, const Counters &counters) {
+  std::string fields = first;
+  for (const auto &counter : counters)
+    fields += std::string(",") + counter.first;
+  return fields;
+}
+
+// A statistics row: the adapter's name field, then one unsigned field per counter.
+template <class Counters>
+Frame::MetaStructPtr StatsTemplate(const char *structName, const char *nameField, const Counters &counters) {
+  auto row = Frame::NewTemplate(structName, {{nameField, Frame::FieldType::String}});
+  for (const auto &counter : counters)
+    row->SetField(counter.first, Frame::MetaInt::NewUnsigned());
+  return row;
+}
+
+template <class Counters, class Stats>
+void SetCounters(Frame::MetaStruct &row, const Counters &counters, const Stats &stats) {
+  for (const auto &[field, member] : counters)
+    row.SetField(field, stats.*member);
+}
 
 // The --adapter value of a listing; none when it was not given (all adapters).
 inline std::optional<std::string> WantedAdapter(const Frame::InputPtr &input) {

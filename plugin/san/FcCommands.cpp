@@ -1,6 +1,5 @@
 #include "san/FcCommands.h"
 
-#include "frame/Params.h"
 #include "san/AdapterSelection.h"
 
 #include <hostctl/storage/FibreChannelInterface.h>
@@ -13,7 +12,6 @@
 namespace TarvexCli::SanNamespace {
 
 using CliKit::CallSpec::InputSpec;
-using CliKit::CallSpec::ParameterType;
 using Frame::FieldType;
 using HostCtl::Storage::FcAttrs;
 using HostCtl::Storage::FcoeAttrs;
@@ -57,32 +55,6 @@ constexpr std::array<std::pair<const char *, uint64_t FcoeStats::*>, 13> kFcoeCo
     {"Output Requests", &FcoeStats::outputRequests},
     {"Control Requests", &FcoeStats::controlRequests},
 }};
-
-// "Adapter" and the counter names, comma-separated: the default fields of a statistics view.
-template <class Counters> std::string StatsFields(const Counters &counters) {
-  std::string fields = "Adapter";
-  for (const auto &counter : counters)
-    fields += std::string(",") + counter.first;
-  return fields;
-}
-
-template <class Counters>
-Frame::MetaStructPtr StatsTemplate(const char *structName, const Counters &counters) {
-  auto row = Frame::NewTemplate(structName, {{"Adapter", FieldType::String}});
-  for (const auto &counter : counters)
-    row->SetField(counter.first, Frame::MetaInt::NewUnsigned());
-  return row;
-}
-
-template <class Counters, class Stats>
-void SetCounters(Frame::MetaStruct &row, const Counters &counters, const Stats &stats) {
-  for (const auto &[field, member] : counters)
-    row.SetField(field, stats.*member);
-}
-
-void AddAdapterParam(const Frame::InputSpecPtr &spec, Frame::Presence presence, const char *description) {
-  Frame::AddParam(spec, "adapter", "A", ParameterType::String, presence, description);
-}
 
 // The port fields FC and FCoE adapters share.
 void SetPortFields(Frame::MetaStruct &row, const std::string &adapter, const FcAttrs &attrs) {
@@ -165,7 +137,7 @@ FcStatsGet::FcStatsGet() {
   SetDescription("Get statistics for a given FC adapter, or all FC adapters on the system.");
   SetDefaultOutputFormatter("simple");
   SetDefaultOutputParameter("header:Adapter", "%Adapter%");
-  SetDefaultOutputParameter("fields", StatsFields(kFcCounters));
+  SetDefaultOutputParameter("fields", StatsFields("Adapter", kFcCounters));
 }
 
 Frame::InputSpecPtr FcStatsGet::GetInputSpecInternal() {
@@ -175,7 +147,7 @@ Frame::InputSpecPtr FcStatsGet::GetInputSpecInternal() {
 }
 
 Frame::MetaStructPtr FcStatsGet::GetOutputStructure() const {
-  return StatsTemplate("FcStat", kFcCounters);
+  return StatsTemplate("FcStat", "Adapter", kFcCounters);
 }
 
 void FcStatsGet::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
@@ -320,7 +292,7 @@ FcoeStatsGet::FcoeStatsGet() {
   SetDescription("Get statistics for a given FCoE adapter, or all FCoE adapters on the system.");
   SetDefaultOutputFormatter("simple");
   SetDefaultOutputParameter("header:Adapter", "%Adapter%");
-  SetDefaultOutputParameter("fields", StatsFields(kFcoeCounters));
+  SetDefaultOutputParameter("fields", StatsFields("Adapter", kFcoeCounters));
 }
 
 Frame::InputSpecPtr FcoeStatsGet::GetInputSpecInternal() {
@@ -330,7 +302,7 @@ Frame::InputSpecPtr FcoeStatsGet::GetInputSpecInternal() {
 }
 
 Frame::MetaStructPtr FcoeStatsGet::GetOutputStructure() const {
-  return StatsTemplate("FcoeStat", kFcoeCounters);
+  return StatsTemplate("FcoeStat", "Adapter", kFcoeCounters);
 }
 
 void FcoeStatsGet::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {

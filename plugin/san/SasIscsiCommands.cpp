@@ -75,10 +75,6 @@ constexpr const char *kSoftwareIscsiDriver = "iscsi_olk";
 
 auto SasAdapters = [](StorageInfoImpl &storage) { return storage.GetSerialAttachedScsiInterfaces(); };
 
-void AddAdapterParam(const Frame::InputSpecPtr &spec, Frame::Presence presence, const char *description) {
-  Frame::AddParam(spec, "adapter", "A", ParameterType::String, presence, description);
-}
-
 std::string StateText(int state) {
   switch (state) {
   case HostCtl::Storage::ISCSI_STATE_ONLINE:
@@ -191,8 +187,7 @@ SasStatsGet::SasStatsGet() {
   SetDescription("List Stats for given device, or all devices.");
   SetDefaultOutputFormatter("simple");
   SetDefaultOutputParameter("header:Adapter", "%Adapter%");
-  SetDefaultOutputParameter("fields", "Device Name,Invalid DWORD Count,Running Disparity Error Count,"
-                                      "Loss of DWORD Sync Count,Phy Reset Problem Count");
+  SetDefaultOutputParameter("fields", StatsFields("Device Name", kSasCounters));
 }
 
 Frame::InputSpecPtr SasStatsGet::GetInputSpecInternal() {
@@ -204,10 +199,7 @@ Frame::InputSpecPtr SasStatsGet::GetInputSpecInternal() {
 }
 
 Frame::MetaStructPtr SasStatsGet::GetOutputStructure() const {
-  auto row = Frame::NewTemplate("SasStat", {{"Device Name", FieldType::String}});
-  for (const auto &counter : kSasCounters)
-    row->SetField(counter.first, Frame::MetaInt::NewUnsigned());
-  return row;
+  return StatsTemplate("SasStat", "Device Name", kSasCounters);
 }
 
 void SasStatsGet::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
@@ -231,8 +223,7 @@ void SasStatsGet::ExecuteInternal(const Frame::InputPtr &input, const Frame::Out
         adapter->GetPhyStats(stats);
         auto row = GetOutputStructure();
         row->SetField("Device Name", adapter->GetName());
-        for (const auto &[field, member] : kSasCounters)
-          row->SetField(field, stats.*member);
+        SetCounters(*row, kSasCounters, stats);
         result->Add(row);
       } catch (const HostCtlException &) {
         if (fatal)
@@ -330,10 +321,7 @@ iScsiStatsGet::iScsiStatsGet() {
   SetDescription("Get statistics for Software iSCSI adapter.");
   SetDefaultOutputFormatter("simple");
   SetDefaultOutputParameter("header:Adapter", "%Adapter%");
-  std::string fields = "Adapter";
-  for (const auto &counter : kIscsiCounters)
-    fields += std::string(",") + counter.first;
-  SetDefaultOutputParameter("fields", fields);
+  SetDefaultOutputParameter("fields", StatsFields("Adapter", kIscsiCounters));
 }
 
 Frame::InputSpecPtr iScsiStatsGet::GetInputSpecInternal() {
@@ -343,10 +331,7 @@ Frame::InputSpecPtr iScsiStatsGet::GetInputSpecInternal() {
 }
 
 Frame::MetaStructPtr iScsiStatsGet::GetOutputStructure() const {
-  auto row = Frame::NewTemplate("iScsiStat", {{"Adapter", FieldType::String}});
-  for (const auto &counter : kIscsiCounters)
-    row->SetField(counter.first, Frame::MetaInt::NewUnsigned());
-  return row;
+  return StatsTemplate("iScsiStat", "Adapter", kIscsiCounters);
 }
 
 void iScsiStatsGet::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
