@@ -268,4 +268,124 @@ TEST(SanCommandsTest, ClearEventsDropsAtMost200OldestEvents) {
   EXPECT_NE(left[2].find("port 0x0000ca"), std::string::npos) << left[2];
 }
 
+// Each statistics record maps onto its fields one to one, in record order:
+// counter i of the host's record shows as i + 1 under the i-th field.
+TEST(SanCommandsTest, CountersFollowTheRecordOrder) {
+  struct Case {
+    std::string command;
+    std::string adapter;
+    std::string part;     // the adapter's transport entry
+    std::string counters; // and its member of counters
+    std::vector<std::string> keys;
+    std::vector<std::string> fields;
+  };
+  const std::vector<Case> cases = {
+      {"fc stats get -A olhba2",
+       "olhba2",
+       "fc",
+       "stats",
+       {"txFrames", "rxFrames", "lipCount", "errorFrames", "dumpedFrames", "linkFailureCount",
+        "lossOfSignalCount", "primSeqProtocolErrCount", "invalidTxWordCount", "invalidCrcCount",
+        "inputRequests", "outputRequests", "controlRequests"},
+       {"Tx Frames", "Rx Frames", "Lip Count", "Error Frames", "Dumped Frames", "Link Failure Count",
+        "Loss of Signal Count", "PrimSeq Protocol Err Count", "Invalid Tx Word Count", "Invalid CRC Count",
+        "Input Requests", "Output Requests", "Control Requests"}},
+      {"fcoe stats get",
+       "olhba4",
+       "fcoe",
+       "stats",
+       {"txFrames", "rxFrames", "errorFrames", "dumpedFrames", "linkFailureCount", "lossOfSignalCount",
+        "invalidTxWordCount", "invalidCrcCount", "vlinkFailureCount", "missDiscAdvCount", "inputRequests",
+        "outputRequests", "controlRequests"},
+       {"Tx Frames", "Rx Frames", "Error Frames", "Dumped Frames", "Link Failure Count",
+        "Loss of Signal Count", "Invalid Tx Word Count", "Invalid CRC Count", "VLink Failure Count",
+        "Miss Disc Adv Count", "Input Requests", "Output Requests", "Control Requests"}},
+      {"sas stats get -A olhba0",
+       "olhba0",
+       "sas",
+       "phyStats",
+       {"invalidDwordCount", "runningDisparityErrorCount", "lossOfDwordSyncCount", "phyResetProblemCount"},
+       {"Invalid DWORD Count", "Running Disparity Error Count", "Loss of DWORD Sync Count",
+        "Phy Reset Problem Count"}},
+      {"iscsi stats get",
+       "olhba64",
+       "iscsi",
+       "stats",
+       {"sessions",
+        "connections",
+        "dataSent",
+        "dataReceived",
+        "commandPdus",
+        "readCommandPdus",
+        "writeCommandPdus",
+        "bidiCommandPdus",
+        "noDataCommandPdus",
+        "responsePdus",
+        "r2tPdus",
+        "dataInPdus",
+        "dataOutPdus",
+        "taskMgmtRequestPdus",
+        "taskMgmtResponsePdus",
+        "loginRequestPdus",
+        "loginResponsePdus",
+        "textRequestPdus",
+        "textResponsePdus",
+        "logoutRequestPdus",
+        "logoutResponsePdus",
+        "nopOutPdus",
+        "nopInPdus",
+        "asyncEventPdus",
+        "snackPdus",
+        "rejectPdus",
+        "digestErrors",
+        "timeouts",
+        "noTxBufCount",
+        "noRxDataCount"},
+       {"Total Number of Sessions",
+        "Total Number of Connections",
+        "IO Data Sent",
+        "IO Data Received",
+        "Command PDUs",
+        "Read Command PDUs",
+        "Write Command PDUs",
+        "Bidirectional Command PDUs",
+        "No-data Command PDUs",
+        "Response PDUs",
+        "R2T PDUs",
+        "Data-in PDUs",
+        "Data-out PDUs",
+        "Task Mgmt Request PDUs",
+        "Task Mgmt Response PDUs",
+        "Login Request PDUs",
+        "Login Response PDUs",
+        "Text Request PDUs",
+        "Text Response PDUs",
+        "Logout Request PDUs",
+        "Logout Response PDUs",
+        "NOP-Out PDUs",
+        "NOP-In PDUs",
+        "Async Event PDUs",
+        "SNACK PDUs",
+        "Reject PDUs",
+        "Digest Errors",
+        "Timeouts",
+        "No Tx Buf Count",
+        "No Rx Data Count"}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.command);
+    ASSERT_EQ(c.keys.size(), c.fields.size());
+    std::string counters;
+    for (size_t i = 0; i < c.keys.size(); ++i)
+      counters += (i ? ", \"" : "\"") + c.keys[i] + "\": " + std::to_string(i + 1);
+    // An FCoE entry needs the FC port it carries.
+    const std::string fcPort = c.part == "fcoe" ? R"(, "fc": {})" : "";
+    UseHostJson(PatchedProfile(R"({"san": [{"adapter": ")" + c.adapter + R"(", ")" + c.part + R"(": {")" +
+                               c.counters + R"(": {)" + counters + "}}" + fcPort + "}]}"));
+    const Row row = OnlyRow(RunCommand("storage san " + c.command).root);
+    for (size_t i = 0; i < c.fields.size(); ++i)
+      EXPECT_EQ(Field(row, c.fields[i]), std::to_string(i + 1)) << c.fields[i];
+  }
+}
+
 } // namespace
