@@ -388,4 +388,35 @@ TEST(SanCommandsTest, CountersFollowTheRecordOrder) {
   }
 }
 
+// Resets and clears disrupt I/O on a real host: each is tried once. A fault
+// that fails only the first call still fails the command, and the next run
+// succeeds.
+TEST(SanCommandsTest, ActionsAreNeverRetried) {
+  struct Case {
+    std::string command;
+    std::string operation;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {"san fc reset -A olhba2", "FibreChannelInterface::IssueLIP", "Error sending LIP to FC devices: once"},
+      {"san fc events clear -A olhba2", "FibreChannelInterface::ClearEvents",
+       "Error clearing events for FC Adapter. once"},
+      {"san fcoe reset -A olhba4", "FibreChannelInterface::IssueLIP",
+       "Error sending LIP to FCoE devices: once"},
+      {"san sas reset -A olhba0", "SerialAttachedScsiInterface::Reset",
+       "Error sending reset to SAS device: once"},
+      {"fpin fc clear -a olhba2 -H 21:00:00:24:ff:3d:5a:10 -t 50:00:09:73:b8:00:1c:04",
+       "FpinFcAdapter::ClearFpin", "Error clearing FPIN: once"},
+      {"fpin info set -e true", "FpinFcAdapter::SetEnableKsish", "Error enabling FPIN : once"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.command);
+    UseHostJson(PatchedProfile(R"({"faults": [{"operation": ")" + c.operation +
+                               R"(", "message": "once", "times": 1}]})"));
+    auto run = RunCommand("storage " + c.command);
+    EXPECT_EQ(run.errors, std::vector<std::string>{c.error});
+    EXPECT_TRUE(Succeeded(RunCommand("storage " + c.command)));
+  }
+}
+
 } // namespace
