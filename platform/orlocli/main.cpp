@@ -2,11 +2,13 @@
 #include <clikit/Cli.h>
 
 #include <olkctl/sim/HostControl.h>
+#include <olkctl/sim/HostScripts.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -147,6 +149,15 @@ int main(int argc, char **argv) {
     return CliKit::kExitUnusable;
   }
 
+  // The host's own scripts (init scripts, the management daemon's
+  // notifications) are served by the simulated host; never by a real one.
+  CliKit::AutoCli::SetShellRunner(
+      [](const std::string &command, std::string &output, const std::string &input) {
+        if (std::optional<int> status = OlkCtl::Sim::RunHostScript(command, output, input))
+          return *status;
+        return CliKit::AutoCli::RunWithShell(command, output, input);
+      });
+
   CliKit::Cli cli(root, internalRoot);
   cli.SetToolInfo("orlocli", ORLOCLI_VERSION);
   // A host file that cannot be written is the host's problem, reported as the
@@ -160,5 +171,9 @@ int main(int argc, char **argv) {
   terminal.err = &std::cerr;
   terminal.inIsTerminal = ::isatty(STDIN_FILENO) == 1;
   terminal.width = CliKit::OutputWidth();
-  return cli.Run(options.rest, terminal);
+  const int status = cli.Run(options.rest, terminal);
+  // The output is flushed and checked. Ending here leaves the tree, the plug-in
+  // and the host state to the kernel: taking a whole command tree apart node by
+  // node would cost more than many commands do.
+  std::exit(status);
 }

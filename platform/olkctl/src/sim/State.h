@@ -11,6 +11,7 @@
 #include "family/Paths.h"
 #include "family/San.h"
 #include "family/System.h"
+#include "family/Worlds.h"
 
 #include <olkctl/sim/HostControl.h>
 
@@ -37,6 +38,7 @@ constexpr int kSchemaVersion = 1;
   X(DeviceFamily, devices)                                                                                   \
   X(PathFamily, paths)                                                                                       \
   X(ClaimRuleFamily, claimRules)                                                                             \
+  X(WorldFamily, worlds)                                                                                     \
   X(SanFamily, san)                                                                                          \
   X(FpinFamily, fpin)
 
