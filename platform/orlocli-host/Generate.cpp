@@ -38,8 +38,9 @@ mixed-transport (FC and iSCSI) devices, offline devices, NVMe namespaces under
 HPP with NVMe paths, RAID volumes and XVol protocol endpoints, in a repeating
 pattern of 16 devices; paths masked by MASK_PATH claim rules and unclaimed
 paths, which lead to no device (one of each per 64 devices, at least one of
-each when there are devices); and the system claim rules. The same options and
-seed always give the same file, byte for byte.
+each when there are devices); the adapters' transport data and FPIN counters;
+and the system claim rules. The same options and seed always give the same
+file, byte for byte.
 
   --adapters N          Adapters, 7 to 1024 (default 8). The first seven are
                         one of each kind.
@@ -311,7 +312,7 @@ AdapterRecord MakeAdapter(uint64_t seed, uint64_t index, const std::string &host
     // The first is the software adapter; later ones are hardware initiators.
     a.uid = "iqn.1998-01.org.olhost:" + hostName + "-" + Hex(rng.Next(), 8);
     a.transport = "iscsi";
-    a.driver = index < std::size(kFirstAdapters) ? "iscsi_sw" : "iscsi_hw";
+    a.driver = index < std::size(kFirstAdapters) ? "iscsi_olk" : "iscsi_hw";
     a.driverVersion = "1.0.3-1ol";
     a.linkState = "online";
     a.description = index < std::size(kFirstAdapters) ? "() iSCSI Software Adapter"
@@ -321,6 +322,84 @@ AdapterRecord MakeAdapter(uint64_t seed, uint64_t index, const std::string &host
   }
   a.stats = Stats(rng, 1u << 24);
   return a;
+}
+
+// What each adapter's transport reports beyond its record: FC and FCoE ports
+// with a few events, SAS links, iSCSI sessions and counters.
+SanRecord MakeSanRecord(uint64_t seed, uint64_t index, const AdapterRecord &adapter) {
+  Rng rng(seed, 4, index);
+  SanRecord san;
+  san.name = adapter.name;
+  switch (KindOfAdapter(index)) {
+  case AdapterKind::Fc:
+  case AdapterKind::Fcoe: {
+    const bool fc = KindOfAdapter(index) == AdapterKind::Fc;
+    SanFcPort &port = san.fc.emplace();
+    port.portId = "0x" + Hex(0x010000 + index * 0x100, 6);
+    port.speed = fc ? (rng.Below(2) ? 32 : 16) : 25;
+    port.portType = "NPort";
+    port.portState = "Online";
+    port.modelDescription = fc ? "Brightline QF2742 32Gb FC HBA" : "Quorra NetXtreme 25GbE CNA";
+    port.hardwareVersion = fc ? "BK3810406-05 B" : "QN25-2 rev 3";
+    port.optionRomVersion = fc ? "3.64" : "2.19.4";
+    uint64_t *counters[] = {
+        &port.stats.txFrames,          &port.stats.rxFrames,           &port.stats.lipCount,
+        &port.stats.errorFrames,       &port.stats.dumpedFrames,       &port.stats.linkFailureCount,
+        &port.stats.lossOfSignalCount, &port.stats.invalidTxWordCount, &port.stats.invalidCrcCount,
+        &port.stats.inputRequests,     &port.stats.outputRequests};
+    for (uint64_t *counter : counters)
+      *counter = rng.Below(1u << 20);
+    const uint64_t events = rng.Below(4);
+    for (uint64_t e = 0; e < events; ++e)
+      port.events.push_back({1796026437 + e * 60 + rng.Below(60), e % 2 ? "rscn" : "linkup",
+                             e % 2 ? 0x010000 + rng.Below(0x1000) : port.speed});
+    if (!fc) {
+      SanFcoeLink &link = san.fcoe.emplace();
+      link.controllerMac = Colons(Hex(rng.Next(), 12));
+      link.fcfMac = Colons(Hex(rng.Next(), 12));
+      link.vnPortMac = "0e:fc:00:" + Colons(Hex(index, 6));
+      link.vlanId = static_cast<uint16_t>(1000 + index % 3000);
+      link.nic = "olnic" + std::to_string(index);
+      link.stats.txFrames = port.stats.txFrames;
+      link.stats.rxFrames = port.stats.rxFrames;
+      link.stats.vlinkFailureCount = rng.Below(8);
+      link.stats.missDiscAdvCount = rng.Below(32);
+    }
+    break;
+  }
+  case AdapterKind::Sas:
+  case AdapterKind::Raid: {
+    const bool raid = KindOfAdapter(index) == AdapterKind::Raid;
+    SanSasPort &port = san.sas.emplace();
+    // A RAID controller hides its SAS domain.
+    port.sasAddress = raid ? "" : "0x" + adapter.uid.substr(4);
+    port.physicalId = raid ? 255 : static_cast<uint8_t>(rng.Below(8));
+    port.minimumLinkRate = raid ? 0 : 3000;
+    port.maximumLinkRate = raid ? 0 : 12000;
+    port.negotiatedLinkRate = raid ? 0 : 12000;
+    port.modelDescription =
+        raid ? "Corvan Logic MegaStripe SAS 9460-8i" : "Corvan Logic SAS3008 12Gb/s SAS HBA";
+    port.phyStats.invalidDwordCount = static_cast<uint32_t>(rng.Below(64));
+    port.phyStats.runningDisparityErrorCount = static_cast<uint32_t>(rng.Below(64));
+    break;
+  }
+  case AdapterKind::Iscsi: {
+    SanIscsiPort &port = san.iscsi.emplace();
+    port.description =
+        adapter.driver == "iscsi_olk" ? "iSCSI Software Adapter" : "Corvan iSCSI Offload Adapter";
+    port.stats.sessions = static_cast<uint32_t>(1 + rng.Below(4));
+    port.stats.connections = port.stats.sessions;
+    port.stats.dataSent = rng.Below(1ull << 40);
+    port.stats.dataReceived = rng.Below(1ull << 40);
+    port.stats.commandPdus = static_cast<uint32_t>(rng.Below(1u << 24));
+    port.stats.responsePdus = port.stats.commandPdus;
+    break;
+  }
+  case AdapterKind::Usb:
+  case AdapterKind::Nvme:
+    break;
+  }
+  return san;
 }
 
 // --- devices and their paths ---
@@ -802,6 +881,30 @@ struct Builder {
     xvol.nvme.hostNqn = DefaultPolicyNqn(xvol.nvme.hostId);
   }
 
+  // FPIN counts every target an FPIN-capable FC adapter's paths reach.
+  void AddFpinTargets() {
+    state.fpin().enabled = true;
+    state.fpin().liveEnabled = true;
+    state.adapters().Reindex();
+    std::set<std::pair<std::string, std::string>> seen;
+    for (const PathRecord &path : state.paths().records) {
+      const AdapterRecord *adapter = state.adapters().Find(path.adapterName);
+      const size_t colon = path.targetIdentifier.find(':');
+      if (!adapter || adapter->transport != "fc" || !(adapter->capabilityMask & 16) ||
+          path.targetIdentifier.rfind("fc.", 0) != 0 || colon == std::string::npos)
+        continue;
+      const std::string wwpn = Colons(path.targetIdentifier.substr(colon + 1));
+      if (!seen.emplace(adapter->name, wwpn).second)
+        continue;
+      Rng rng(sizes.seed, 5, state.fpin().targets.size());
+      FpinTargetRecord target{
+          adapter->name,    wwpn, 0, rng.Below(64), rng.Below(16), rng.Below(16), rng.Below(8),
+          rng.Below(8) == 0};
+      target.total = target.congestion + target.peerCongestion + target.linkIntegrity + target.delivery;
+      state.fpin().targets.push_back(std::move(target));
+    }
+  }
+
   void Build() {
     // System settings and the system claim rules come from the default host.
     std::shared_ptr<State> base = LoadState(ProfileJson("default"), "profile \"default\"");
@@ -826,11 +929,18 @@ struct Builder {
       adaptersOf[KindOfAdapter(static_cast<uint64_t>(&adapter - state.adapters().records.data()))].push_back(
           &adapter);
 
+    for (uint64_t a = 0; a < sizes.adapters; ++a) {
+      SanRecord san = MakeSanRecord(sizes.seed, a, state.adapters().records[a]);
+      if (san.fc || san.sas || san.iscsi)
+        state.san().records.push_back(std::move(san));
+    }
+
     state.devices().records.reserve(sizes.devices);
     state.paths().records.reserve(sizes.devices * sizes.pathsPerDevice + 2 * (sizes.devices / 64 + 1));
     AddDevices();
     AddPathsWithoutDevice(mp);
     AddXvol();
+    AddFpinTargets();
     state.Reindex();
     // The HPP's devices get the configuration its claiming gives them.
     for (const DeviceRecord &device : state.devices().records)

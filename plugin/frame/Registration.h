@@ -21,3 +21,15 @@ TARVEX_EXPORT void IOFilter_RegisterNamespaces(NamespaceNodePtr storage);
 TARVEX_EXPORT void Fpin_RegisterNamespaces(NamespaceNodePtr storage);
 TARVEX_EXPORT void ClusteredOldk_RegisterInternalNamespace(NamespaceNodePtr parent);
 }
+
+namespace TarvexCli::Frame {
+
+// A namespace node with its one-line help text, for the areas that build their
+// trees node by node.
+inline std::shared_ptr<CliKit::AutoCli::Namespace> NewNamespace(const char *description) {
+  auto node = CliKit::AutoCli::Namespace::New();
+  node->SetDescription(description);
+  return node;
+}
+
+} // namespace TarvexCli::Frame

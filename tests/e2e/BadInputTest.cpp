@@ -497,7 +497,8 @@ const Case kCases[] = {
     {"FaultAddUnknownOperation", Tool::kHost,
      OnHostTool({"fault", "add", "StorageInfo::GetScsiInterfacez", "--message", "m"}), 2,
      "orlocli-host: unknown operation \"StorageInfo::GetScsiInterfacez\" (close names: "
-     "StorageInfo::GetScsiInterface, StorageInfo::GetScsiInterfaces, StorageInfo::RescanScsiInterfaces)",
+     "StorageInfo::GetScsiInterface, StorageInfo::GetScsiInterfaces, StorageInfo::GetiScsiInterfaces, "
+     "StorageInfo::RescanScsiInterfaces)",
      "close names"},
     {"FaultAddMessageWithoutValue", Tool::kHost,
      OnHostTool({"fault", "add", "Lun::GetRaidInfo", "--message"}), 2,

@@ -114,7 +114,7 @@ TEST_F(Generate, HostHasTheVarietyOfTheDefaultHost) {
   for (const auto &adapter : List(host, {"adapter", "list"}))
     adapterTransports.insert(adapter["Driver"].get<std::string>());
   EXPECT_EQ(adapterTransports, (std::set<std::string>{"sas3hba", "usbstor", "fcnative", "fcoenic",
-                                                      "nvme_pcie", "raidsas", "iscsi_sw"}));
+                                                      "nvme_pcie", "raidsas", "iscsi_olk"}));
 
   const nlohmann::json devices = List(host, {"device", "list"});
   auto count = [&](const char *field, const nlohmann::json &value) {
@@ -184,6 +184,32 @@ TEST_F(Generate, BadSizesAreRefusedAndNothingIsWritten) {
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(fs::exists(file)) << c.error;
   }
+}
+
+// Generated adapters carry their transport data, and FPIN counts the targets
+// the FC paths reach.
+TEST_F(Generate, AdaptersCarryTheirTransportData) {
+  const std::string host = File("host.json");
+  ASSERT_EQ(Generated({"--devices", "16", "--adapters", "16"}, host).status, 0);
+  auto san = [&](const std::vector<std::string> &words) {
+    std::vector<std::string> args = {"--host", host, "--formatter", "json", "storage"};
+    args.insert(args.end(), words.begin(), words.end());
+    ToolRun run = Run("orlocli", args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    return nlohmann::json::parse(run.out);
+  };
+  const nlohmann::json fc = san({"san", "fc", "list"});
+  ASSERT_EQ(fc.size(), 4u);
+  for (const auto &port : fc) {
+    EXPECT_NE(port["Port Name"], "");
+    EXPECT_NE(port["Speed"], 0);
+  }
+  EXPECT_EQ(san({"san", "fcoe", "list"}).at(0)["Olnic Name"], "olnic3");
+  EXPECT_EQ(san({"san", "sas", "list"}).size(), 2u);   // the RAID controllers have no SAS address
+  EXPECT_EQ(san({"san", "iscsi", "list"}).size(), 1u); // the software adapter only
+  const nlohmann::json pairs = san({"fpin", "fc", "event", "list"});
+  EXPECT_FALSE(pairs.empty());
+  EXPECT_EQ(san({"fpin", "fc", "stats", "get"})["FPIN Supported Port Pairs"], std::to_string(pairs.size()));
 }
 
 } // namespace

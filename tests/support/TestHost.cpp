@@ -174,7 +174,8 @@ std::string AsText(const MetaObjectPtr &value) {
   if (auto text = std::dynamic_pointer_cast<MetaString>(value))
     return text->GetValue();
   if (auto number = std::dynamic_pointer_cast<MetaInt>(value))
-    return std::to_string(number->GetValue());
+    return number->IsUnsigned() ? std::to_string(number->GetUnsignedValue())
+                                : std::to_string(number->GetValue());
   if (auto flag = std::dynamic_pointer_cast<MetaBool>(value))
     return !flag->HasValue() ? "" : flag->GetValue() ? "true" : "false";
   if (auto list = std::dynamic_pointer_cast<MetaList>(value)) {

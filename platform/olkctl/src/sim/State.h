@@ -12,6 +12,8 @@
 #include "family/Smart.h"
 #include "family/Hpp.h"
 #include "family/Plugins.h"
+#include "family/Fpin.h"
+#include "family/San.h"
 #include "family/System.h"
 #include "family/Worlds.h"
 #include "family/Xvol.h"
@@ -47,7 +49,9 @@ constexpr int kSchemaVersion = 1;
   X(HwacFamily, hwac)                                                                                        \
   X(PluginFamily, plugins)                                                                                   \
   X(HppFamily, hpp)                                                                                          \
-  X(DetachedFamily, detachedDevices)
+  X(DetachedFamily, detachedDevices)                                                                         \
+  X(SanFamily, san)                                                                                          \
+  X(FpinFamily, fpin)
 
 // A host document's text, kept while some family of it has not been read.
 struct SourceDocument {

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <hostctl/Export.h>
+#include <hostctl/storage/FibreChannelInterface.h>
+#include <hostctl/storage/SerialAttachedScsiInterface.h>
 #include <hostctl/storage/StorageInfo.h>
+#include <hostctl/storage/iScsiInterface.h>
 
 #include <memory>
 #include <string>
@@ -84,6 +87,16 @@ public:
   void UnRegisterModule(const std::string &module) override;
   void SetPsaAutoClaiming(bool enabled, HostCtl::Storage::PSAClaimRuleClass ruleClass, bool wait) override;
   void UnclaimPaths(const std::string &adapter, uint32_t channel, uint32_t target, uint32_t lun) override;
+
+  // --- SAN transports ---
+  // The adapters of one transport, in adapter order: "fc" only; "fcoe"; "sas";
+  // "iscsi" and "iscsivendor".
+  std::vector<std::unique_ptr<HostCtl::Storage::FibreChannelInterface>> GetFibreChannelInterfaces();
+  std::vector<std::unique_ptr<HostCtl::Storage::FibreChannelOverEthernetInterface>>
+  GetFibreChannelOverEthernetInterfaces();
+  std::vector<std::unique_ptr<HostCtl::Storage::SerialAttachedScsiInterface>>
+  GetSerialAttachedScsiInterfaces();
+  std::vector<std::unique_ptr<HostCtl::Storage::iScsiInterface>> GetiScsiInterfaces();
 
   // The snapshot this object reads.
   const std::shared_ptr<const Sim::State> &State() const { return state_; }
