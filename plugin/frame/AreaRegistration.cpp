@@ -6,7 +6,6 @@
 
 extern "C" {
 
-void FilesystemNfs_RegisterNamespaces(NamespaceNodePtr) {}
 void Nmp_RegisterNamespaces(NamespaceNodePtr) {}
 void Hpp_RegisterNamespaces(NamespaceNodePtr) {}
 void San_RegisterNamespaces(NamespaceNodePtr) {}
@@ -14,6 +13,5 @@ void KFlash_RegisterNamespaces(NamespaceNodePtr) {}
 void XVol_RegisterNamespaces(NamespaceNodePtr) {}
 void IOFilter_RegisterNamespaces(NamespaceNodePtr) {}
 void Fpin_RegisterNamespaces(NamespaceNodePtr) {}
-void ClusteredOldk_RegisterInternalNamespace(NamespaceNodePtr) {}
 
 } // extern "C"

@@ -9,6 +9,7 @@
 #include "family/Faults.h"
 #include "family/Paths.h"
 #include "family/System.h"
+#include "family/Volumes.h"
 
 #include <olkctl/sim/HostControl.h>
 
@@ -34,7 +35,8 @@ constexpr int kSchemaVersion = 1;
   X(AdapterFamily, adapters)                                                                                 \
   X(DeviceFamily, devices)                                                                                   \
   X(PathFamily, paths)                                                                                       \
-  X(ClaimRuleFamily, claimRules)
+  X(ClaimRuleFamily, claimRules)                                                                             \
+  X(VolumeFamily, volumes)
 
 // A host document's text, kept while some family of it has not been read.
 struct SourceDocument {
