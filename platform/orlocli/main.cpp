@@ -2,11 +2,13 @@
 #include <clikit/Cli.h>
 
 #include <olkctl/sim/HostControl.h>
+#include <olkctl/sim/HostScripts.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -146,6 +148,15 @@ int main(int argc, char **argv) {
     std::cerr << "orlocli: plug-in " << pluginPath << " failed to register: " << error.what() << "\n";
     return CliKit::kExitUnusable;
   }
+
+  // The host's own scripts (init scripts, the management daemon's
+  // notifications) are served by the simulated host; never by a real one.
+  CliKit::AutoCli::SetShellRunner(
+      [](const std::string &command, std::string &output, const std::string &input) {
+        if (std::optional<int> status = OlkCtl::Sim::RunHostScript(command, output, input))
+          return *status;
+        return CliKit::AutoCli::RunWithShell(command, output, input);
+      });
 
   CliKit::Cli cli(root, internalRoot);
   cli.SetToolInfo("orlocli", ORLOCLI_VERSION);

@@ -3,6 +3,7 @@
 #include "frame/Registration.h"
 
 #include <olkctl/sim/HostControl.h>
+#include <olkctl/sim/HostScripts.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -16,14 +17,41 @@ using CliKit::MetaObj::MetaObjectPtr;
 using CliKit::MetaObj::MetaString;
 using CliKit::MetaObj::MetaStruct;
 
+namespace {
+
+std::vector<ShellCall> &ShellCalls() {
+  static std::vector<ShellCall> calls;
+  return calls;
+}
+
+void ServeShellCommands() {
+  ShellCalls().clear();
+  CliKit::AutoCli::SetShellRunner(
+      [](const std::string &command, std::string &output, const std::string &input) {
+        int status = OlkCtl::Sim::RunHostScript(command, output, input).value_or(127);
+        ShellCalls().push_back(ShellCall{command, input, status});
+        return status;
+      });
+}
+
+} // namespace
+
 void UseHostJson(const std::string &jsonText) {
   OlkCtl::Sim::UseHostFromJson(jsonText);
   OlkCtl::Sim::FillFeatureList();
+  ServeShellCommands();
 }
 
 void UseProfile(const std::string &profileName) {
   OlkCtl::Sim::UseHostFromProfile(profileName);
   OlkCtl::Sim::FillFeatureList();
+  ServeShellCommands();
+}
+
+std::vector<ShellCall> TakeShellCalls() {
+  std::vector<ShellCall> calls;
+  calls.swap(ShellCalls());
+  return calls;
 }
 
 std::string PatchedProfile(const std::string &patch, const std::string &profileName) {

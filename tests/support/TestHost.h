@@ -58,6 +58,20 @@ CommandRun RunCommand(const std::vector<std::string> &args);
 CommandRun RunInternalCommand(const std::string &line);
 std::vector<std::string> SplitWords(const std::string &line);
 
+// --- shell commands ---
+
+// What a command ran through the framework's shell operation. Every host set up
+// here serves those lines as orlocli does: a line naming one of the host's
+// scripts runs that script against the simulated host; any other line is not
+// run at all (status 127), so no test reaches a real script.
+struct ShellCall {
+  std::string command;
+  std::string input;
+  int status = 0;
+};
+// The calls since the host was set up or since the last TakeShellCalls().
+std::vector<ShellCall> TakeShellCalls();
+
 // True when the result is boolean true (what an action command returns on success).
 bool Succeeded(const CommandRun &run);
 

@@ -87,6 +87,8 @@ void CloseIfOpen(int &fd) {
   fd = -1;
 }
 
+} // namespace
+
 // Feeds the input and drains the output together so that neither side can
 // block the other on a full pipe. Standard input is a socket so that writing to
 // a child that stopped reading fails with EPIPE instead of raising SIGPIPE.
@@ -166,6 +168,8 @@ int RunWithShell(const std::string &command, std::string &outputText, const std:
     return 128 + WTERMSIG(status);
   return -1;
 }
+
+namespace {
 
 std::mutex runnerMutex;
 ShellRunner &CurrentRunner() {

@@ -2,7 +2,7 @@
 // notifications, and what mount, unmount, automount and rescan change.
 #include "support/TestHost.h"
 
-#include <clikit/AutoCli.h>
+#include "sim/Store.h"
 
 #include <gtest/gtest.h>
 
@@ -16,39 +16,29 @@ namespace {
 
 const char *kScript = "/usr/lib/tarvex/hmgrd/bin/notifyDatastore.py";
 
-// Records every shell command the commands run, instead of running it.
-class Notifications {
-public:
-  Notifications() {
-    previous_ = CliKit::AutoCli::SetShellRunner(
-        [this](const std::string &command, std::string &, const std::string &in) {
-          seen_.push_back(command + " <" + in + ">");
-          return 0;
-        });
+// The notifications the commands sent since the last call, as "TYPE <names>";
+// fails the test for any other shell command.
+std::vector<std::string> TakeNotifications() {
+  std::vector<std::string> out;
+  const std::string prefix = std::string(kScript) + " -t ";
+  for (const ShellCall &call : TakeShellCalls()) {
+    EXPECT_EQ(call.command.rfind(prefix, 0), 0u) << call.command;
+    EXPECT_EQ(call.status, 0) << call.command;
+    const std::string rest = call.command.substr(prefix.size());
+    const std::size_t blank = rest.find(' ');
+    EXPECT_EQ(rest.substr(blank), " -i stdin") << call.command;
+    out.push_back(rest.substr(0, blank) + " <" + call.input + ">");
   }
-  ~Notifications() { CliKit::AutoCli::SetShellRunner(previous_); }
-  Notifications(const Notifications &) = delete;
-  Notifications &operator=(const Notifications &) = delete;
+  return out;
+}
 
-  // Each notification as "TYPE <names>"; fails the test for any other command.
-  std::vector<std::string> Take() {
-    std::vector<std::string> out;
-    const std::string prefix = std::string(kScript) + " -t ";
-    for (const std::string &line : seen_) {
-      EXPECT_EQ(line.rfind(prefix, 0), 0u) << line;
-      const std::string rest = line.substr(prefix.size());
-      const std::size_t blank = rest.find(' ');
-      EXPECT_EQ(rest.substr(blank, 10), " -i stdin ") << line;
-      out.push_back(rest.substr(0, blank) + rest.substr(blank + 9));
-    }
-    seen_.clear();
-    return out;
-  }
-
-private:
-  CliKit::AutoCli::ShellRunner previous_;
-  std::vector<std::string> seen_;
-};
+// What the simulated daemon recorded, oldest first.
+std::vector<std::string> RecordedNotifications() {
+  std::vector<std::string> out;
+  for (const OlkCtl::Sim::NotificationRecord &n : OlkCtl::Sim::Current().Read()->volumes().notifications)
+    out.push_back(n.type + " <" + n.names + ">");
+  return out;
+}
 
 std::vector<std::string> Mounted() {
   std::vector<std::string> names;
@@ -150,10 +140,10 @@ TEST(FilesystemCommandsTest, UnmountNotifiesBeforeAndAfterAFailure) {
     UseProfile();
     if (!c.fault.empty())
       InjectFault(c.fault, "", "injected");
-    Notifications notifications;
     auto run = RunCommand("storage filesystem unmount " + c.options);
     EXPECT_EQ(run.errors, c.errors);
-    EXPECT_EQ(notifications.Take(), c.notifications);
+    EXPECT_EQ(TakeNotifications(), c.notifications);
+    EXPECT_EQ(RecordedNotifications(), c.notifications);
     EXPECT_EQ(Succeeded(run), c.result);
   }
 }
@@ -162,15 +152,13 @@ TEST(FilesystemCommandsTest, UnmountAllWithNothingMountedStillNotifiesOnce) {
   UseHostJson(PatchedProfile(R"({"volumes": {"volumes": [
       {"uuid": "u-1", "label": "a", "mounted": false,
        "extents": [{"device": "naa.5000c500a1b2c3d4", "partition": 3}]}]}})"));
-  Notifications notifications;
   auto run = RunCommand("storage filesystem unmount -a");
   EXPECT_TRUE(Succeeded(run));
-  EXPECT_EQ(notifications.Take(), std::vector<std::string>{"PreUnmount <>"});
+  EXPECT_EQ(TakeNotifications(), std::vector<std::string>{"PreUnmount <>"});
 }
 
 TEST(FilesystemCommandsTest, PersistentUnmountKeepsAutomountAway) {
   UseProfile();
-  Notifications notifications;
   ASSERT_TRUE(Succeeded(RunCommand("storage filesystem unmount -l san-ds-01")));
   ASSERT_TRUE(Succeeded(RunCommand("storage filesystem unmount -n -l ats-ds-05")));
   EXPECT_FALSE(IsMounted("san-ds-01"));
@@ -233,7 +221,17 @@ TEST(FilesystemCommandsTest, AMountedVolumeKeepsTheLastPathOfItsDeviceOn) {
   ASSERT_EQ(run.errors.size(), 1u);
   EXPECT_NE(run.errors[0].find("the device is in use"), std::string::npos) << run.errors[0];
 
-  Notifications notifications;
   ASSERT_TRUE(Succeeded(RunCommand("storage filesystem unmount -l raid-ds")));
   EXPECT_TRUE(Succeeded(RunCommand(setOff)));
+}
+
+TEST(FilesystemCommandsTest, TheDaemonKeepsTheNewestNotifications) {
+  UseProfile();
+  for (int i = 0; i < 16; ++i)
+    RunCommand("storage filesystem unmount -l datastore1");
+  ASSERT_TRUE(Succeeded(RunCommand("storage filesystem unmount -l BOOTBANK1")));
+  const std::vector<std::string> kept = RecordedNotifications();
+  ASSERT_EQ(kept.size(), 32u);
+  EXPECT_EQ(kept.front(), "FailedUnmount <datastore1>") << "the oldest PreUnmount went";
+  EXPECT_EQ(kept.back(), "PreUnmount <BOOTBANK1>");
 }

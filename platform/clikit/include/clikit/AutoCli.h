@@ -96,6 +96,10 @@ using ShellRunner =
     std::function<int(const std::string &command, std::string &outputText, const std::string &inputText)>;
 // Installs a runner and returns the previous one; an empty runner restores /bin/sh.
 CLIKIT_API ShellRunner SetShellRunner(ShellRunner runner);
+// What AutoCli_ShellCmd does without a runner: /bin/sh -c `command`. A runner
+// that serves only some command lines hands the others to it.
+CLIKIT_API int RunWithShell(const std::string &command, std::string &outputText,
+                            const std::string &inputText);
 
 } // namespace CliKit::AutoCli
 

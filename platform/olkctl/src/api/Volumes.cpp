@@ -1,6 +1,7 @@
 // Volume operations of the simulated host: file systems, OLFS volumes,
 // unresolved snapshots, the pointer-block cache and the OLFS heap.
 #include "sim/Faults.h"
+#include "sim/HostScripts.h"
 #include "sim/Store.h"
 
 #include <olkctl/storage/StorageInfoImpl.h>
@@ -781,3 +782,25 @@ std::vector<HardwareInfoImpl::MemHeapStats> HardwareInfoImpl::GetMemHeapStats() 
 }
 
 } // namespace OlkCtl::System
+
+// --- the management daemon's datastore notification ---
+
+namespace OlkCtl::Sim {
+
+// "-t TYPE -i stdin", the datastore names on standard input: the daemon keeps
+// the newest notifications.
+int RunNotifyDatastoreScript(const ScriptArgs &args, std::string &outputText, const std::string &inputText) {
+  if (args.size() != 4 || args[0] != "-t" || args[2] != "-i" || args[3] != "stdin") {
+    outputText = "usage: notifyDatastore.py -t TYPE -i stdin\n";
+    return 2;
+  }
+  Current().Modify([&](State &state) {
+    std::vector<NotificationRecord> &kept = state.volumes().notifications;
+    kept.push_back(NotificationRecord{args[1], inputText});
+    if (kept.size() > VolumeFamily::kMaxNotifications)
+      kept.erase(kept.begin(), kept.end() - VolumeFamily::kMaxNotifications);
+  });
+  return 0;
+}
+
+} // namespace OlkCtl::Sim

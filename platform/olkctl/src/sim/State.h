@@ -10,6 +10,7 @@
 #include "family/Paths.h"
 #include "family/System.h"
 #include "family/Volumes.h"
+#include "family/Worlds.h"
 
 #include <olkctl/sim/HostControl.h>
 
@@ -36,6 +37,7 @@ constexpr int kSchemaVersion = 1;
   X(DeviceFamily, devices)                                                                                   \
   X(PathFamily, paths)                                                                                       \
   X(ClaimRuleFamily, claimRules)                                                                             \
+  X(WorldFamily, worlds)                                                                                     \
   X(VolumeFamily, volumes)
 
 // A host document's text, kept while some family of it has not been read.
