@@ -19,6 +19,10 @@
 #   3. Growth: 16 times the devices and paths (256 -> 4,096 devices) take at
 #      most 20 times as long, after subtracting the time on a host without
 #      devices.
+#   4. Volumes: on a generated host of 4,096 volumes, filesystem list and olfs
+#      extent list, in the table and json formats, each below jq . STATE; 16
+#      times the volumes (256 -> 4,096) at most 20 times as long, net of the
+#      host without volumes.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,7 +36,7 @@ while [ $# -gt 0 ]; do
   --runs) RUNS="$2"; shift 2 ;;
   --no-build) BUILD_IT=0; shift ;;
   --keep) KEEP="$2"; shift 2 ;;
-  -h | --help) sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+  -h | --help) sed -n '2,25p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
   *) echo "bench/run.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -79,6 +83,9 @@ export XDG_STATE_HOME="$WORK/state" ORLOCLI_HOST=
 "$HOSTTOOL" generate --devices 0 "$WORK/d0.json" >/dev/null
 "$HOSTTOOL" generate --devices 256 --paths-per-device 4 "$WORK/d256.json" >/dev/null
 "$HOSTTOOL" generate --devices 4096 --paths-per-device 4 "$WORK/d4096.json" >/dev/null
+for n in 0 256 4096; do
+  "$HOSTTOOL" generate --devices 64 --volumes "$n" "$WORK/v$n.json" >/dev/null
+done
 
 # --- measuring ---------------------------------------------------------------
 # hyperfine over the given commands (no shell in between; it discards their
@@ -159,6 +166,40 @@ for i in "${!COMMANDS[@]}"; do
   ratio=$(awk -v e="$empty" -v s="$small" -v b="$big" 'BEGIN { printf "%.1f", (b - e) / (s - e) }')
   row "${COMMANDS[$i]}: growth (4,096 - none) / (256 - none)" "${ratio}x" "<= 20x" "$(verdict "$ratio" 20)"
   GROWTH+=("$(printf '  %-32s no devices %9s   256 devices %9s   4,096 devices %9s' "${COMMANDS[$i]}" \
+    "$(ms "$empty")" "$(ms "$small")" "$(ms "$big")")")
+done
+
+# 4. Volumes: against jq on 4,096 volumes, and growth from 256.
+VSTATE="$WORK/v4096.json"
+VCOMMANDS=("filesystem list --formatter table" "filesystem list --formatter json"
+  "olfs extent list --formatter table" "olfs extent list --formatter json")
+vrun_of() { # host file, command words
+  local host="$1" words="$2" cmd rest
+  cmd=${words%% --*}
+  rest=${words#"$cmd"}
+  echo "$ORLOCLI --host $host$rest storage $cmd"
+}
+args=()
+for c in "${VCOMMANDS[@]}"; do args+=("$(vrun_of "$VSTATE" "$c")"); done
+measure v4096 "$((RUNS / 2 > 5 ? RUNS / 2 : 5))" "${args[@]}" "jq . $VSTATE"
+jq_ms=${MEDIANS[4]}
+for i in "${!VCOMMANDS[@]}"; do
+  row "${VCOMMANDS[$i]}, 4,096 volumes (vs jq . $(ms "$jq_ms"))" "$(ms "${MEDIANS[$i]}")" "< $(ms "$jq_ms")" \
+    "$(awk -v a="${MEDIANS[$i]}" -v b="$jq_ms" 'BEGIN { print (a < b) ? "PASS" : "FAIL" }')"
+done
+args=()
+for host in v0 v256 v4096; do
+  for c in "${VCOMMANDS[@]}"; do args+=("$(vrun_of "$WORK/$host.json" "$c")"); done
+done
+measure vgrowth "$((RUNS / 3 > 5 ? RUNS / 3 : 5))" "${args[@]}"
+n=${#VCOMMANDS[@]}
+for i in "${!VCOMMANDS[@]}"; do
+  empty=${MEDIANS[$i]}
+  small=${MEDIANS[$((n + i))]}
+  big=${MEDIANS[$((2 * n + i))]}
+  ratio=$(awk -v e="$empty" -v s="$small" -v b="$big" 'BEGIN { printf "%.1f", (b - e) / (s - e) }')
+  row "${VCOMMANDS[$i]}: growth (4,096 - none) / (256 - none)" "${ratio}x" "<= 20x" "$(verdict "$ratio" 20)"
+  GROWTH+=("$(printf '  %-32s no volumes %9s   256 volumes %9s   4,096 volumes %9s' "${VCOMMANDS[$i]}" \
     "$(ms "$empty")" "$(ms "$small")" "$(ms "$big")")")
 done
 

@@ -69,6 +69,25 @@ std::vector<UnresolvedOlfsVolume *> Filtered(const UnresolvedVector &volumes, co
   return kept;
 }
 
+// Lists the rows `addRows(volume, result)` makes for each snapshot the filters
+// keep, the host's storage information held in one snapshot meanwhile.
+template <class AddRows>
+void ListSnapshots(const Frame::InputPtr &input, const Frame::OutputPtr &output,
+                   const Frame::MetaListPtr &result, const AddRows &addRows) {
+  const std::string label = input->GetParameter("volume-label");
+  const std::string uuid = input->GetParameter("volume-uuid");
+  try {
+    HostCtl::Storage::StorageInfoScopedCache cache(false);
+    StorageInfoImpl storage;
+    auto volumes = storage.GetUnresolvedVolumes();
+    for (UnresolvedOlfsVolume *volume : Filtered(volumes, uuid, label))
+      addRows(*volume, result);
+    output->SetRootObject(result);
+  } catch (const HostCtlException &e) {
+    output->AddErrorMessage(e.what());
+  }
+}
+
 void AddSnapshotParams(const Frame::InputSpecPtr &spec, const char *labelText, const char *uuidText) {
   Frame::AddParam(spec, "volume-label", "l", ParameterType::String, Frame::Optional, labelText);
   Frame::AddParam(spec, "volume-uuid", "u", ParameterType::String, Frame::Optional, uuidText);
@@ -197,33 +216,23 @@ Frame::MetaStructPtr OLFSSnapshotList::GetOutputStructure() const {
 }
 
 void OLFSSnapshotList::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
-  const std::string label = input->GetParameter("volume-label");
-  const std::string uuid = input->GetParameter("volume-uuid");
-  try {
-    HostCtl::Storage::StorageInfoScopedCache cache(false);
-    auto result = Frame::NewRowList(GetOutputStructure());
-    StorageInfoImpl storage;
-    auto volumes = storage.GetUnresolvedVolumes();
-    for (UnresolvedOlfsVolume *volume : Filtered(volumes, uuid, label)) {
-      auto row = GetOutputStructure();
-      int reason = 0;
-      const bool canMount = volume->IsEligible(false, true, reason);
-      const int mountReason = reason;
-      const bool canResignature = volume->IsEligible(true, false, reason);
-      row->SetField("Volume Name", volume->GetVolumeName());
-      row->SetField("OLFS UUID", volume->GetOlfsUuid());
-      row->SetField("Can mount", canMount);
-      row->SetField("Reason for un-mountability", canMount ? "" : ReasonText(mountReason));
-      row->SetField("Can resignature", canResignature);
-      row->SetField("Reason for non-resignaturability", canResignature ? "" : ReasonText(reason));
-      row->SetField("Unresolved Extent Count",
-                    Frame::MetaInt::New(static_cast<int64_t>(volume->GetExtents().size())));
-      result->Add(row);
-    }
-    output->SetRootObject(result);
-  } catch (const HostCtlException &e) {
-    output->AddErrorMessage(e.what());
-  }
+  ListSnapshots(input, output, Frame::NewRowList(GetOutputStructure()),
+                [&](UnresolvedOlfsVolume &volume, const Frame::MetaListPtr &result) {
+                  auto row = GetOutputStructure();
+                  int reason = 0;
+                  const bool canMount = volume.IsEligible(false, true, reason);
+                  const int mountReason = reason;
+                  const bool canResignature = volume.IsEligible(true, false, reason);
+                  row->SetField("Volume Name", volume.GetVolumeName());
+                  row->SetField("OLFS UUID", volume.GetOlfsUuid());
+                  row->SetField("Can mount", canMount);
+                  row->SetField("Reason for un-mountability", canMount ? "" : ReasonText(mountReason));
+                  row->SetField("Can resignature", canResignature);
+                  row->SetField("Reason for non-resignaturability", canResignature ? "" : ReasonText(reason));
+                  row->SetField("Unresolved Extent Count",
+                                Frame::MetaInt::New(static_cast<int64_t>(volume.GetExtents().size())));
+                  result->Add(row);
+                });
 }
 
 // --- snapshot extent list ---
@@ -254,37 +263,28 @@ Frame::MetaStructPtr OLFSSnapshotExtentList::GetOutputStructure() const {
 }
 
 void OLFSSnapshotExtentList::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
-  const std::string label = input->GetParameter("volume-label");
-  const std::string uuid = input->GetParameter("volume-uuid");
-  try {
-    HostCtl::Storage::StorageInfoScopedCache cache(false);
-    auto result = Frame::NewRowList(GetOutputStructure());
-    StorageInfoImpl storage;
-    auto volumes = storage.GetUnresolvedVolumes();
-    for (UnresolvedOlfsVolume *volume : Filtered(volumes, uuid, label)) {
-      int64_t number = 0;
-      for (const auto &entry : volume->GetExtents()) {
-        // Entries that are no OLFS extent still take their number.
-        const int64_t extentNumber = number++;
-        auto *extent = dynamic_cast<UnresolvedOlfsExtent *>(entry.get());
-        if (!extent)
-          continue;
-        auto row = GetOutputStructure();
-        row->SetField("Volume Name", volume->GetVolumeName());
-        row->SetField("OLFS UUID", volume->GetOlfsUuid());
-        row->SetField("LVM UUID", volume->GetLvmUuid());
-        row->SetField("Extent Number", Frame::MetaInt::New(extentNumber));
-        row->SetField("Device Name", extent->GetDeviceName());
-        row->SetField("Partition", Frame::MetaInt::New(static_cast<uint8_t>(extent->GetPartition())));
-        row->SetField("Start", Frame::MetaInt::New(extent->GetStart()));
-        row->SetField("End", Frame::MetaInt::New(extent->GetEnd()));
-        result->Add(row);
-      }
-    }
-    output->SetRootObject(result);
-  } catch (const HostCtlException &e) {
-    output->AddErrorMessage(e.what());
-  }
+  ListSnapshots(input, output, Frame::NewRowList(GetOutputStructure()),
+                [&](UnresolvedOlfsVolume &volume, const Frame::MetaListPtr &result) {
+                  int64_t number = 0;
+                  for (const auto &entry : volume.GetExtents()) {
+                    // Entries that are no OLFS extent still take their number.
+                    const int64_t extentNumber = number++;
+                    auto *extent = dynamic_cast<UnresolvedOlfsExtent *>(entry.get());
+                    if (!extent)
+                      continue;
+                    auto row = GetOutputStructure();
+                    row->SetField("Volume Name", volume.GetVolumeName());
+                    row->SetField("OLFS UUID", volume.GetOlfsUuid());
+                    row->SetField("LVM UUID", volume.GetLvmUuid());
+                    row->SetField("Extent Number", Frame::MetaInt::New(extentNumber));
+                    row->SetField("Device Name", extent->GetDeviceName());
+                    row->SetField("Partition",
+                                  Frame::MetaInt::New(static_cast<uint8_t>(extent->GetPartition())));
+                    row->SetField("Start", Frame::MetaInt::New(extent->GetStart()));
+                    row->SetField("End", Frame::MetaInt::New(extent->GetEnd()));
+                    result->Add(row);
+                  }
+                });
 }
 
 // --- snapshot mount ---

@@ -361,15 +361,7 @@ public:
   explicit PBCacheObject(Snapshot state) : state_(std::move(state)) {}
   HostCtl::Storage::PBCacheStats GetStats() override {
     OlkCtl::Sim::CheckFault(*state_, FaultOp::PBCache_GetStats);
-    const OlkCtl::Sim::PBCacheRecord &r = state_->volumes().pbcache;
-    HostCtl::Storage::PBCacheStats stats;
-    stats.cacheSize = r.cacheSize;
-    stats.cacheSizeMax = r.cacheSizeMax;
-    stats.workingSet = r.workingSet;
-    stats.workingSetMax = r.workingSetMax;
-    stats.heapOverhead = r.heapOverhead;
-    stats.capacityMissRatio = r.capacityMissRatio;
-    return stats;
+    return state_->volumes().pbcache;
   }
   void ResetStats() override {
     OlkCtl::Sim::CheckFault(FaultOp::PBCache_ResetStats);

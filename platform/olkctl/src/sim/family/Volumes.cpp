@@ -76,15 +76,15 @@ const Mapping<UnresolvedRecord> &UnresolvedMapping() {
   return mapping;
 }
 
-const Mapping<PBCacheRecord> &PBCacheMapping() {
-  static const Mapping<PBCacheRecord> mapping =
-      Mapping<PBCacheRecord>()
-          .Member("cacheSize", &PBCacheRecord::cacheSize)
-          .Member("cacheSizeMax", &PBCacheRecord::cacheSizeMax)
-          .Member("workingSet", &PBCacheRecord::workingSet)
-          .Member("workingSetMax", &PBCacheRecord::workingSetMax)
-          .Member("heapOverhead", &PBCacheRecord::heapOverhead)
-          .Member("capacityMissRatio", &PBCacheRecord::capacityMissRatio);
+const Mapping<HostCtl::Storage::PBCacheStats> &PBCacheMapping() {
+  static const Mapping<HostCtl::Storage::PBCacheStats> mapping =
+      Mapping<HostCtl::Storage::PBCacheStats>()
+          .Member("cacheSize", &HostCtl::Storage::PBCacheStats::cacheSize)
+          .Member("cacheSizeMax", &HostCtl::Storage::PBCacheStats::cacheSizeMax)
+          .Member("workingSet", &HostCtl::Storage::PBCacheStats::workingSet)
+          .Member("workingSetMax", &HostCtl::Storage::PBCacheStats::workingSetMax)
+          .Member("heapOverhead", &HostCtl::Storage::PBCacheStats::heapOverhead)
+          .Member("capacityMissRatio", &HostCtl::Storage::PBCacheStats::capacityMissRatio);
   return mapping;
 }
 

@@ -3,6 +3,8 @@
 // snapshots, the pointer-block cache and the OLFS heap (document member "volumes").
 #pragma once
 
+#include <hostctl/storage/FileSystem.h>
+
 #include <nlohmann/json_fwd.hpp>
 
 #include <cstdint>
@@ -82,15 +84,6 @@ struct UnresolvedRecord {
   int32_t code = 0; // a reason the host reports whatever is asked; 0: none
 };
 
-struct PBCacheRecord {
-  uint64_t cacheSize = 0; // bytes
-  uint64_t cacheSizeMax = 0;
-  uint64_t workingSet = 0;
-  uint64_t workingSetMax = 0;
-  uint64_t heapOverhead = 0;
-  uint32_t capacityMissRatio = 0; // percent
-};
-
 struct HeapRecord {
   std::string name;
   uint64_t currentSize = 0; // bytes
@@ -109,7 +102,7 @@ struct VolumeFamily {
   // all their devices adds them, mounted.
   std::vector<VolumeRecord> pending;
   std::vector<UnresolvedRecord> unresolved;
-  PBCacheRecord pbcache;
+  HostCtl::Storage::PBCacheStats pbcache;
   std::vector<HeapRecord> heaps;
   std::vector<NotificationRecord> notifications; // the newest last, at most kMaxNotifications
 
