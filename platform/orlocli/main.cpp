@@ -171,5 +171,9 @@ int main(int argc, char **argv) {
   terminal.err = &std::cerr;
   terminal.inIsTerminal = ::isatty(STDIN_FILENO) == 1;
   terminal.width = CliKit::OutputWidth();
-  return cli.Run(options.rest, terminal);
+  const int status = cli.Run(options.rest, terminal);
+  // The output is flushed and checked. Ending here leaves the tree, the plug-in
+  // and the host state to the kernel: taking a whole command tree apart node by
+  // node would cost more than many commands do.
+  std::exit(status);
 }

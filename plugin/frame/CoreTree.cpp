@@ -7,6 +7,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace TarvexCli::Frame {
 
@@ -135,25 +136,26 @@ constexpr size_t kRows = sizeof kCoreTree / sizeof kCoreTree[0];
 // Attaches to `node` (the namespace at `prefix`) the rows from `at` on that lie
 // below it, bottom-up: each sub-namespace is complete before it is attached.
 // Returns the first row outside the namespace.
-size_t Build(const NodePtr &node, const std::string &prefix, size_t at) {
+size_t Build(const NodePtr &node, std::string_view prefix, size_t at) {
   while (at < kRows) {
     const TreeRow &row = kCoreTree[at];
-    const std::string path = row.path;
-    if (!prefix.empty() && path.rfind(prefix + " ", 0) != 0)
+    const std::string_view path = row.path;
+    if (!prefix.empty() && (path.size() <= prefix.size() || path.substr(0, prefix.size()) != prefix ||
+                            path[prefix.size()] != ' '))
       break;
-    const std::string word = prefix.empty() ? path : path.substr(prefix.size() + 1);
-    if (word.find(' ') != std::string::npos)
-      throw std::logic_error("storage core tree: no namespace row before \"" + path + "\"");
+    const std::string_view word = prefix.empty() ? path : path.substr(prefix.size() + 1);
+    if (word.find(' ') != std::string_view::npos)
+      throw std::logic_error("storage core tree: no namespace row before \"" + std::string(path) + "\"");
     ++at;
     if (row.make) {
-      node->RegisterNamespaceNode(row.make(), word);
+      node->RegisterNamespaceNode(row.make(), std::string(word));
       continue;
     }
     auto child = Namespace::New();
     if (row.description)
       child->SetDescription(row.description);
     at = Build(child, path, at);
-    node->RegisterNamespaceNode(child, word);
+    node->RegisterNamespaceNode(child, std::string(word));
   }
   return at;
 }

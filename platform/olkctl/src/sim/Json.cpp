@@ -5,6 +5,10 @@
 #include <cstring>
 #include <unordered_map>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace OlkCtl::Sim {
 
 namespace {
@@ -682,6 +686,191 @@ private:
 };
 
 } // namespace
+
+namespace {
+
+// The positions of the quotes, backslashes and brackets in a 64-byte block,
+// found 16 bytes at a time. Other bytes (UTF-8 sequences and control bytes
+// included) never change where a value ends; the family parser checks them.
+struct BlockBits {
+  uint64_t quotes = 0;
+  uint64_t backslashes = 0;
+  uint64_t opens = 0;
+  uint64_t closes = 0;
+};
+
+#if defined(__SSE2__)
+uint64_t Mask16(__m128i matches, int shift) {
+  return static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(matches))) << shift;
+}
+
+BlockBits ClassifyBlock(const char *block) {
+  BlockBits bits;
+  for (int i = 0; i < 4; ++i) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + 16 * i));
+    const int shift = 16 * i;
+    bits.quotes |= Mask16(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), shift);
+    bits.backslashes |= Mask16(_mm_cmpeq_epi8(v, _mm_set1_epi8('\\')), shift);
+    bits.opens |= Mask16(
+        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('{')), _mm_cmpeq_epi8(v, _mm_set1_epi8('['))), shift);
+    bits.closes |= Mask16(
+        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('}')), _mm_cmpeq_epi8(v, _mm_set1_epi8(']'))), shift);
+  }
+  return bits;
+}
+#endif
+
+// The characters a backslash escapes; `carry` says whether the first one is
+// escaped by a backslash that ended the previous block, and is set for the next.
+uint64_t EscapedBits(uint64_t backslashes, bool &carry) {
+  uint64_t escaped = carry ? 1 : 0;
+  carry = false;
+  backslashes &= ~escaped; // an escaped backslash escapes nothing
+  while (backslashes) {
+    const int bit = std::countr_zero(backslashes);
+    if (bit == 63) {
+      carry = true;
+      break;
+    }
+    escaped |= uint64_t{1} << (bit + 1);
+    backslashes &= ~(uint64_t{3} << bit); // this one, and the next if it is escaped
+  }
+  return escaped;
+}
+
+// Bit i set when an odd number of bits at positions <= i are set in x.
+uint64_t PrefixXor(uint64_t x) {
+  x ^= x << 1;
+  x ^= x << 2;
+  x ^= x << 4;
+  x ^= x << 8;
+  x ^= x << 16;
+  x ^= x << 32;
+  return x;
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\n' || c == '\t' || c == '\r';
+}
+
+} // namespace
+
+bool SkimTopLevel(std::string_view text, std::vector<TopMember> &members) {
+  members.clear();
+#if !defined(__SSE2__)
+  (void)text;
+  return false;
+#else
+  // Pass 1: the ranges of the containers that are top-level values, from the
+  // brackets outside strings.
+  struct Range {
+    std::size_t begin, end;
+  };
+  std::vector<Range> values;
+  values.reserve(32);
+  int depth = 0;
+  std::size_t valueBegin = 0;
+  uint64_t inString = 0; // all ones while a string runs on from the last block
+  bool escapeCarry = false;
+  char tail[64];
+  for (std::size_t at = 0; at < text.size(); at += 64) {
+    const char *block = text.data() + at;
+    if (text.size() - at < 64) {
+      std::memset(tail, ' ', sizeof tail);
+      std::memcpy(tail, block, text.size() - at);
+      block = tail;
+    }
+    const BlockBits bits = ClassifyBlock(block);
+    const uint64_t quotes = bits.backslashes || escapeCarry
+                                ? bits.quotes & ~EscapedBits(bits.backslashes, escapeCarry)
+                                : bits.quotes;
+    const uint64_t strings = PrefixXor(quotes) ^ inString;
+    inString = static_cast<uint64_t>(-static_cast<int64_t>(strings >> 63));
+    uint64_t brackets = (bits.opens | bits.closes) & ~strings;
+    while (brackets) {
+      const int bit = std::countr_zero(brackets);
+      brackets &= brackets - 1;
+      const std::size_t position = at + static_cast<std::size_t>(bit);
+      if ((bits.opens >> bit) & 1) {
+        if (++depth == 2)
+          valueBegin = position;
+      } else {
+        if (--depth == 1)
+          values.push_back(Range{valueBegin, position + 1});
+        if (depth < 0)
+          return false;
+      }
+    }
+  }
+  if (depth != 0 || inString)
+    return false;
+
+  // Pass 2: the top level itself, jumping over the container values.
+  std::size_t at = 0;
+  std::size_t next = 0; // the next container value
+  const auto skipBlanks = [&] {
+    while (at < text.size() && IsBlank(text[at]))
+      ++at;
+  };
+  skipBlanks();
+  if (at == text.size() || text[at] != '{')
+    return false;
+  ++at;
+  skipBlanks();
+  if (at < text.size() && text[at] == '}') {
+    ++at;
+    skipBlanks();
+    return at == text.size() && values.empty();
+  }
+  for (;;) {
+    if (at == text.size() || text[at] != '"')
+      return false;
+    const std::size_t nameEnd = text.find('"', at + 1);
+    if (nameEnd == std::string_view::npos)
+      return false;
+    const std::string_view name = text.substr(at + 1, nameEnd - at - 1);
+    if (name.find('\\') != std::string_view::npos)
+      return false;
+    at = nameEnd + 1;
+    skipBlanks();
+    if (at == text.size() || text[at] != ':')
+      return false;
+    ++at;
+    skipBlanks();
+    if (at == text.size())
+      return false;
+    const std::size_t begin = at;
+    if (text[at] == '{' || text[at] == '[') {
+      if (next == values.size() || values[next].begin != at)
+        return false;
+      at = values[next++].end;
+    } else if (text[at] == '"') {
+      const std::size_t close = text.find('"', at + 1);
+      if (close == std::string_view::npos || text.substr(at, close - at).find('\\') != std::string_view::npos)
+        return false;
+      at = close + 1;
+    } else {
+      while (at < text.size() && !IsBlank(text[at]) && text[at] != ',' && text[at] != '}')
+        ++at;
+      if (at == begin)
+        return false;
+    }
+    members.push_back(TopMember{name, begin, at});
+    skipBlanks();
+    if (at == text.size())
+      return false;
+    if (text[at] == '}') {
+      ++at;
+      skipBlanks();
+      return at == text.size() && next == values.size();
+    }
+    if (text[at] != ',')
+      return false;
+    ++at;
+    skipBlanks();
+  }
+#endif
+}
 
 bool ScanTopLevel(std::string_view text, std::vector<TopMember> &members, bool lenient) {
   members.clear();

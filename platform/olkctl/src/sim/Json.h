@@ -73,6 +73,14 @@ struct TopMember {
 // then passes, and member names keep their escapes.
 bool ScanTopLevel(std::string_view text, std::vector<TopMember> &members, bool lenient = false);
 
+// Finds the top-level members of a host file without checking their values:
+// only the brackets outside strings are followed, many bytes at a time. Each
+// value is checked when its family is first read (ParseTape). Returns false
+// for anything it does not follow (escapes in top-level names or strings,
+// unbalanced brackets, a top level that is not an object); ScanTopLevel then
+// decides.
+bool SkimTopLevel(std::string_view text, std::vector<TopMember> &members);
+
 // A value of a tape, with the part of nlohmann's interface the family
 // mappings use to look at a value before reading it.
 class TapeValue {

@@ -156,9 +156,10 @@ std::shared_ptr<State> LoadState(std::string_view text, const std::string &origi
 std::shared_ptr<State> OpenState(std::string text, const std::string &origin) {
   auto document = std::make_shared<SourceDocument>(SourceDocument{std::move(text), origin});
   std::vector<TopMember> members;
-  // What the scanner does not read, the full reader decides on, and words
-  // the error as always.
-  if (!ScanTopLevel(document->text, members))
+  // The skim finds where the families are without reading them; what it does
+  // not follow, the scanner checks, and what that does not read, the full
+  // reader decides on, wording the error as always.
+  if (!SkimTopLevel(document->text, members) && !ScanTopLevel(document->text, members))
     return LoadState(document->text, origin);
   auto state = std::make_shared<State>();
   bool plain = false;
