@@ -22,17 +22,24 @@
 #   4. Per-device views on the 1,024-device host: scsi device list, device
 #      stats get and device uidmap list each at most 1.2 x device list's
 #      median in the same run, and their growth as in 3.
+#   5. Volumes: on a generated host of 4,096 volumes, filesystem list and olfs
+#      extent list, in the table and json formats, each below jq . STATE; 16
+#      times the volumes (1,024 -> 16,384) at most 20 times as long, net of the
+#      host without volumes.
 set -euo pipefail
 
 # shellcheck source=bench/lib.sh
 . "$(dirname "$0")/lib.sh"
-bench_setup bench/run.sh '2,24p' "$@"
+bench_setup bench/run.sh '2,28p' "$@"
 
 "$HOSTTOOL" init --force --profile default "$WORK/default.json" >/dev/null
 "$HOSTTOOL" generate --devices 1024 --paths-per-device 4 "$WORK/d1024.json" >/dev/null
 "$HOSTTOOL" generate --devices 0 "$WORK/d0.json" >/dev/null
 "$HOSTTOOL" generate --devices 256 --paths-per-device 4 "$WORK/d256.json" >/dev/null
 "$HOSTTOOL" generate --devices 4096 --paths-per-device 4 "$WORK/d4096.json" >/dev/null
+for n in 0 1024 4096 16384; do
+  "$HOSTTOOL" generate --devices 64 --volumes "$n" "$WORK/v$n.json" >/dev/null
+done
 
 # --- measuring ---------------------------------------------------------------
 # Peak resident memory in KiB of one run.
@@ -110,6 +117,41 @@ for i in "${!VIEWS[@]}"; do
     "<= $(ms "$views_limit")" "$(verdict "${MEDIANS[$((i + 1))]}" "$views_limit")"
 done
 growth views-growth "$((RUNS / 3 > 5 ? RUNS / 3 : 5))" "${VIEWS[@]}"
+
+# 5. Volumes: against jq on 4,096 volumes, and growth from 1,024 (256 volumes
+# cost too little above the empty host to be told from the machine's noise).
+VSTATE="$WORK/v4096.json"
+VCOMMANDS=("filesystem list --formatter table" "filesystem list --formatter json"
+  "olfs extent list --formatter table" "olfs extent list --formatter json")
+vrun_of() { # host file, command words
+  local host="$1" words="$2" cmd rest
+  cmd=${words%% --*}
+  rest=${words#"$cmd"}
+  echo "$ORLOCLI --host $host$rest storage $cmd"
+}
+args=()
+for c in "${VCOMMANDS[@]}"; do args+=("$(vrun_of "$VSTATE" "$c")"); done
+measure v4096 "$((RUNS / 2 > 5 ? RUNS / 2 : 5))" "${args[@]}" "jq . $VSTATE"
+jq_ms=${MEDIANS[4]}
+for i in "${!VCOMMANDS[@]}"; do
+  row "${VCOMMANDS[$i]}, 4,096 volumes (vs jq . $(ms "$jq_ms"))" "$(ms "${MEDIANS[$i]}")" "< $(ms "$jq_ms")" \
+    "$(awk -v a="${MEDIANS[$i]}" -v b="$jq_ms" 'BEGIN { print (a < b) ? "PASS" : "FAIL" }')"
+done
+args=()
+for host in v0 v1024 v16384; do
+  for c in "${VCOMMANDS[@]}"; do args+=("$(vrun_of "$WORK/$host.json" "$c")"); done
+done
+measure vgrowth "$((RUNS / 3 > 5 ? RUNS / 3 : 5))" "${args[@]}"
+n=${#VCOMMANDS[@]}
+for i in "${!VCOMMANDS[@]}"; do
+  empty=${MEDIANS[$i]}
+  small=${MEDIANS[$((n + i))]}
+  big=${MEDIANS[$((2 * n + i))]}
+  ratio=$(awk -v e="$empty" -v s="$small" -v b="$big" 'BEGIN { printf "%.1f", (b - e) / (s - e) }')
+  row "${VCOMMANDS[$i]}: growth (16,384 - none) / (1,024 - none)" "${ratio}x" "<= 20x" "$(verdict "$ratio" 20)"
+  GROWTH+=("$(printf '  %-32s no volumes %9s   1,024 volumes %9s   16,384 volumes %9s' "${VCOMMANDS[$i]}" \
+    "$(ms "$empty")" "$(ms "$small")" "$(ms "$big")")")
+done
 
 # --- report ------------------------------------------------------------------
 echo "orlocli benchmark: $(nproc) CPUs, $(uname -r), build $BUILD"

@@ -47,8 +47,12 @@ file, byte for byte.
   --devices N           Devices, 0 to 16384 (default 64).
   --paths-per-device N  Paths of each device, 1 to 16 (default 4). With 1, the
                         mixed-transport devices have one transport only.
-  --volumes N           File-system volumes. The simulated host has no
-                        file-system family yet, so only 0 is accepted.
+  --volumes N           File-system volumes, 0 to 1048576 (default 0), in a
+                        repeating pattern of 8 with the default host's variety
+                        (OLFS-6 busy, ATS-only or spanning three extents,
+                        OLFS-5, OLFS-3, version 7, explicitly unmounted,
+                        VFAT), on the devices in turn (VFAT only without
+                        devices); one unresolved snapshot per 8 volumes.
   --xvol-containers N   Virtual-volume storage containers, 0 to 100000
                         (default 0). Every 20th is stretched over two arrays,
                         every 50th inaccessible without PE information.
@@ -110,7 +114,7 @@ std::string ParseArguments(const std::vector<std::string> &args, Sizes &sizes, b
       {"adapters", {&sizes.adapters, 7, 1024}},
       {"devices", {&sizes.devices, 0, 16384}},
       {"paths-per-device", {&sizes.pathsPerDevice, 1, 16}},
-      {"volumes", {&sizes.volumes, 0, UINT64_MAX}},
+      {"volumes", {&sizes.volumes, 0, 1048576}},
       {"xvol-containers", {&sizes.xvolContainers, 0, 100000}},
       {"xvol-pes", {&sizes.xvolPes, 0, 100000}},
       {"seed", {&sizes.seed, 0, UINT64_MAX}},
@@ -150,8 +154,6 @@ std::string ParseArguments(const std::vector<std::string> &args, Sizes &sizes, b
     throw Refusal{"generate needs a FILE to write"};
   if (files.size() > 1)
     throw Refusal{"unexpected argument \"" + files[1] + "\" for generate"};
-  if (sizes.volumes != 0)
-    throw Refusal{"--volumes must be 0: the simulated host has no file-system volumes yet"};
   return files[0];
 }
 
@@ -902,6 +904,105 @@ struct Builder {
           rng.Below(8) == 0};
       target.total = target.congestion + target.peerCongestion + target.linkIntegrity + target.delivery;
       state.fpin().targets.push_back(std::move(target));
+  }
+
+  std::string Uuid(Rng &rng, uint64_t i) {
+    return Hex(i, 8) + "-" + Hex(rng.Next(), 8) + "-" + Hex(rng.Next(), 4) + "-" + Hex(rng.Next(), 12);
+  }
+
+  HostUserRecord User(Rng &rng, uint32_t lockMode, bool live, bool self) {
+    HostUserRecord user;
+    user.heartbeatUuid = Uuid(rng, rng.Below(1u << 31));
+    user.mac = Colons("005056" + Hex(rng.Next(), 6));
+    user.driverMajor = 6;
+    user.driverMinor = static_cast<uint32_t>(rng.Below(80));
+    user.heartbeatOffset = static_cast<int64_t>(3145728 + 4096 * rng.Below(64));
+    user.lockMode = lockMode;
+    user.live = live;
+    user.self = self;
+    return user;
+  }
+
+  // Volume i of the repeating pattern; its extents on the devices in turn.
+  VolumeRecord MakeVolume(uint64_t i) {
+    Rng rng(sizes.seed, 4, i);
+    const std::vector<DeviceRecord> &devices = state.devices().records;
+    const uint64_t kind = devices.empty() ? 7 : i % 8;
+    VolumeRecord v;
+    v.uuid = Uuid(rng, i);
+    v.label = "ds-" + std::to_string(i);
+    v.lvmUuid = Uuid(rng, i);
+    v.capacity = static_cast<int64_t>((uint64_t{1} << 30) * (64 + rng.Below(4096)));
+    v.used = static_cast<int64_t>(static_cast<uint64_t>(v.capacity) / 100 * rng.Below(100));
+    v.unmap.priority = rng.Pick({"none", "low", "medium", "high"});
+    auto extentOn = [&](uint64_t n) {
+      return ExtentRecord{"olfs", devices[n % devices.size()].name,
+                          static_cast<uint32_t>(1 + (n / devices.size()) % 128), 0, 0};
+    };
+    if (kind == 7) {
+      v.type = "vfat";
+      v.capacity = 4293591040;
+      v.used = static_cast<int64_t>(rng.Below(1u << 30));
+      return v;
+    }
+    v.extents.push_back(extentOn(i));
+    v.users.push_back(User(rng, 0, true, true));
+    switch (kind) {
+    case 0: // ATS-only, shared by hosts
+      v.lockState = 0x10;
+      v.capabilities = 0x4000;
+      v.clusteredOldk = true;
+      v.unmap.maxHosts = 8;
+      v.users = {User(rng, 4, true, true), User(rng, 4, true, false), User(rng, 4, false, false)};
+      break;
+    case 1: // three extents
+      v.extents.push_back(extentOn(i + 1));
+      v.extents.push_back(extentOn(i + 2));
+      v.capabilities = 0x4000;
+      break;
+    case 2:
+      v.majorVersion = 5;
+      break;
+    case 3:
+      v.majorVersion = 3;
+      break;
+    case 4:
+      v.majorVersion = 7;
+      v.lockState = 0x20;
+      break;
+    case 5:
+      v.mounted = false;
+      v.explicitlyUnmounted = true;
+      v.users.clear();
+      break;
+    default:
+      v.busy = true;
+      break;
+    }
+    return v;
+  }
+
+  void AddVolumes() {
+    std::shared_ptr<State> base = LoadState(ProfileJson("default"), "profile \"default\"");
+    VolumeFamily &family = state.volumes();
+    family.pbcache = base->volumes().pbcache;
+    family.heaps = base->volumes().heaps;
+    family.volumes.reserve(sizes.volumes);
+    for (uint64_t i = 0; i < sizes.volumes; ++i) {
+      family.volumes.push_back(MakeVolume(i));
+      const VolumeRecord &volume = family.volumes.back();
+      if (i % 8 != 1 || !volume.IsOlfs())
+        continue;
+      // A snapshot of every spanning volume: its original is mounted.
+      UnresolvedRecord snapshot;
+      snapshot.uuid = volume.uuid;
+      snapshot.label = volume.label;
+      snapshot.lvmUuid = volume.lvmUuid;
+      snapshot.capacity = volume.capacity;
+      snapshot.extents = volume.extents;
+      for (ExtentRecord &extent : snapshot.extents)
+        extent.end = 2097151;
+      family.unresolved.push_back(std::move(snapshot));
     }
   }
 
@@ -941,6 +1042,7 @@ struct Builder {
     AddPathsWithoutDevice(mp);
     AddXvol();
     AddFpinTargets();
+    AddVolumes();
     state.Reindex();
     // The HPP's devices get the configuration its claiming gives them.
     for (const DeviceRecord &device : state.devices().records)
@@ -980,7 +1082,7 @@ int RunGenerate(const std::vector<std::string> &args) {
   }
   std::cout << "Generated " << file << ": " << builder.state.adapters().records.size() << " adapters, "
             << builder.state.devices().records.size() << " devices, " << builder.state.paths().records.size()
-            << " paths";
+            << " paths, " << builder.state.volumes().volumes.size() << " volumes";
   if (sizes.xvolContainers != 0 || sizes.xvolPes != 0)
     std::cout << ", " << builder.state.xvol().containers.size() << " storage containers, "
               << builder.state.xvol().pes.size() << " protocol endpoints";

@@ -6,10 +6,8 @@
 
 extern "C" {
 
-void FilesystemNfs_RegisterNamespaces(NamespaceNodePtr) {}
 void Nmp_RegisterNamespaces(NamespaceNodePtr) {}
 void KFlash_RegisterNamespaces(NamespaceNodePtr) {}
 void IOFilter_RegisterNamespaces(NamespaceNodePtr) {}
-void ClusteredOldk_RegisterInternalNamespace(NamespaceNodePtr) {}
 
 } // extern "C"

@@ -76,17 +76,17 @@ TEST_F(Generate, HostsAreValidAndOfTheAskedSize) {
     std::string summary;
   };
   const std::vector<Case> cases = {
-      {{"--devices", "0"}, 8, 0, 0, "8 adapters, 0 devices, 0 paths (seed 1)"},
+      {{"--devices", "0", "--volumes", "3"}, 8, 0, 0, "8 adapters, 0 devices, 0 paths, 3 volumes (seed 1)"},
       {{"--adapters", "7", "--devices", "16", "--paths-per-device", "1"},
        7,
        16,
        18,
-       "7 adapters, 16 devices, 18 paths (seed 1)"},
-      {{"--adapters=30", "--devices=130", "--paths-per-device=4", "--seed=99"},
+       "7 adapters, 16 devices, 18 paths, 0 volumes (seed 1)"},
+      {{"--adapters=30", "--devices=130", "--paths-per-device=4", "--seed=99", "--volumes=100"},
        30,
        130,
        524,
-       "30 adapters, 130 devices, 524 paths (seed 99)"},
+       "30 adapters, 130 devices, 524 paths, 100 volumes (seed 99)"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.summary);
@@ -169,7 +169,7 @@ TEST_F(Generate, BadSizesAreRefusedAndNothingIsWritten) {
        "--paths-per-device needs a whole number from 1 to 16, not \"17\""},
       {{"--seed", "18446744073709551616", file},
        "--seed needs a whole number from 0 to 18446744073709551615, not \"18446744073709551616\""},
-      {{"--volumes", "1", file}, "--volumes must be 0: the simulated host has no file-system volumes yet"},
+      {{"--volumes", "1048577", file}, "--volumes needs a whole number from 0 to 1048576, not \"1048577\""},
       {{"--devices"}, "option --devices of generate needs a value"},
       {{"--size", "3", file}, "unknown option --size for generate (see orlocli-host generate --help)"},
       {{"--devices", "3"}, "generate needs a FILE to write"},
@@ -221,7 +221,7 @@ TEST_F(Generate, XvolContainersAndPes) {
   ToolRun generated = Generated({"--devices", "32", "--xvol-containers", "120", "--xvol-pes", "40"}, host);
   ASSERT_EQ(generated.status, 0) << generated.err;
   EXPECT_EQ(generated.out, "Generated " + host +
-                               ": 8 adapters, 32 devices, 130 paths, 120 storage containers, 40 protocol "
+                               ": 8 adapters, 32 devices, 130 paths, 0 volumes, 120 storage containers, 40 protocol "
                                "endpoints (seed 1)\n");
   auto xvol = [&](const std::vector<std::string> &words) {
     std::vector<std::string> args = {"--host", host, "--formatter", "json", "storage", "xvol"};
@@ -253,4 +253,27 @@ TEST_F(Generate, XvolContainersAndPes) {
     EXPECT_TRUE(devices.count(pe["Host Id"].get<std::string>())) << pe["Host Id"];
   }
   EXPECT_EQ(scsi, 14); // every third PE
+}
+
+// Sixteen volumes show every kind of the default host's volumes.
+TEST_F(Generate, VolumesHaveTheVarietyOfTheDefaultHost) {
+  const std::string host = File("host.json");
+  ASSERT_EQ(Generated({"--devices", "16", "--volumes", "16"}, host).status, 0);
+  ToolRun run = Run("orlocli", {"--host", host, "--formatter", "json", "storage", "filesystem", "list"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::map<std::string, int> types;
+  int unmounted = 0;
+  for (const auto &volume : nlohmann::json::parse(run.out)) {
+    ++types[volume["Type"].get<std::string>()];
+    unmounted += !volume["Mounted"].get<bool>();
+  }
+  EXPECT_EQ(types,
+            (std::map<std::string, int>{
+                {"OLFS-6", 8}, {"OLFS-5", 2}, {"OLFS-3", 2}, {"OLFS-unknown version", 2}, {"vfat", 2}}));
+  EXPECT_EQ(unmounted, 2);
+  run = Run("orlocli", {"--host", host, "--formatter", "json", "storage", "olfs", "snapshot", "list"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(nlohmann::json::parse(run.out).size(), 2u);
+  run = Run("orlocli", {"--host", host, "storage", "filesystem", "unmount", "-l", "ds-6"});
+  EXPECT_EQ(run.err, "Volume 'ds-6' cannot be unmounted. Reason: Busy\n");
 }

@@ -17,7 +17,7 @@ std::set<std::string> DocumentedOperations() {
   std::ifstream doc(std::string(ORLOCLI_SOURCE_DIR) + "/docs/fault-injection.md");
   EXPECT_TRUE(doc) << "docs/fault-injection.md not found";
   // Table rows start with the operation: "| `StorageInfo::GetScsiInterfaces` | ...".
-  const std::regex row(R"(^\| `([A-Za-z]+::[A-Za-z]+)` \|)");
+  const std::regex row(R"(^\| `([A-Za-z0-9]+::[A-Za-z0-9]+)` \|)");
   std::set<std::string> names;
   std::string line;
   std::smatch match;

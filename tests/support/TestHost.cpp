@@ -84,9 +84,10 @@ template <class T> std::shared_ptr<T> Typed(const Row &row, const std::string &n
 }
 } // namespace
 
-CommandRun RunCommand(const std::vector<std::string> &args) {
+namespace {
+CommandRun Run(const std::vector<std::string> &args, bool internalTree) {
   CommandRun run;
-  run.execution = PluginCli().Execute(args);
+  run.execution = PluginCli().Execute(args, internalTree);
   run.status = run.execution.status;
   if (run.execution.output) {
     run.root = run.execution.output->GetRootObject();
@@ -95,8 +96,18 @@ CommandRun RunCommand(const std::vector<std::string> &args) {
   return run;
 }
 
+} // namespace
+
+CommandRun RunCommand(const std::vector<std::string> &args) {
+  return Run(args, false);
+}
+
 CommandRun RunCommand(const std::string &line) {
   return RunCommand(SplitWords(line));
+}
+
+CommandRun RunInternalCommand(const std::string &line) {
+  return Run(SplitWords(line), true);
 }
 
 std::vector<std::string> SplitWords(const std::string &line) {

@@ -54,6 +54,8 @@ struct CommandRun {
 // quotes group words and are dropped, as a shell would for these examples.
 CommandRun RunCommand(const std::string &line);
 CommandRun RunCommand(const std::vector<std::string> &args);
+// The same in the tool's internal tree (what `orlocli --internal ...` reaches).
+CommandRun RunInternalCommand(const std::string &line);
 std::vector<std::string> SplitWords(const std::string &line);
 
 // --- shell commands ---

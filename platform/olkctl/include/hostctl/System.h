@@ -3,7 +3,9 @@
 
 #include <hostctl/Export.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace HostCtl::System {
 
@@ -24,6 +26,14 @@ public:
   virtual ~HardwareInfo() = default;
   virtual std::string GetCpuModel() = 0;
   virtual int GetCpuCoreCount() = 0;
+
+  struct MemHeapStats {
+    std::string name;
+    uint64_t currentSize = 0; // bytes
+    uint64_t maxSize = 0;
+  };
+  // The kernel's memory heaps, in host order.
+  virtual std::vector<MemHeapStats> GetMemHeapStats() = 0;
 };
 
 } // namespace HostCtl::Hardware

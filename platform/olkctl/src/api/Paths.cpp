@@ -78,7 +78,8 @@ void ApplyPathState(State &state, const std::string &uid, bool off) {
   }
   if (!path->deviceName.empty()) {
     const DeviceRecord *device = state.devices().Find(path->deviceName);
-    if (device && device->inUse) {
+    // A device under a mounted OLFS volume is in use whatever its own flag says.
+    if ((device && device->inUse) || state.volumes().BacksMountedVolume(path->deviceName)) {
       bool otherUsable = false;
       for (size_t position : state.paths().OfDevice(path->deviceName)) {
         const PathRecord &other = state.paths().records[position];

@@ -100,7 +100,10 @@ bool CreateHostFile(const std::string &path, const std::string &profileName, boo
 }
 
 void CheckHostFile(const std::string &path) {
-  FileStore(path).Read()->LoadAll();
+  std::shared_ptr<const State> state = FileStore(path).Read();
+  state->LoadAll();
+  // What one family refers to in another.
+  CheckVolumeDevices(*state);
 }
 
 std::string CurrentStateJson() {

@@ -19,10 +19,12 @@ struct HostScript {
 
 // Handlers (api/<Family>.cpp).
 int RunSmartdInitScript(const ScriptArgs &args, std::string &outputText, const std::string &inputText);
+int RunNotifyDatastoreScript(const ScriptArgs &args, std::string &outputText, const std::string &inputText);
 
 // Adding a script: declare its handler above and add its line here.
 inline constexpr HostScript kHostScripts[] = {
     {"/etc/init.d/smartd", RunSmartdInitScript},
+    {"/usr/lib/tarvex/hmgrd/bin/notifyDatastore.py", RunNotifyDatastoreScript},
 };
 
 } // namespace OlkCtl::Sim

@@ -15,6 +15,7 @@
 #include "family/Fpin.h"
 #include "family/San.h"
 #include "family/System.h"
+#include "family/Volumes.h"
 #include "family/Worlds.h"
 #include "family/Xvol.h"
 
@@ -51,7 +52,8 @@ constexpr int kSchemaVersion = 1;
   X(HppFamily, hpp)                                                                                          \
   X(DetachedFamily, detachedDevices)                                                                         \
   X(SanFamily, san)                                                                                          \
-  X(FpinFamily, fpin)
+  X(FpinFamily, fpin)                                                                                        \
+  X(VolumeFamily, volumes)
 
 // A host document's text, kept while some family of it has not been read.
 struct SourceDocument {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <hostctl/Export.h>
+#include <hostctl/storage/FileSystem.h>
 #include <hostctl/storage/Lun.h>
 #include <hostctl/storage/PsaClaimRule.h>
 #include <hostctl/storage/PsaPlugin.h>
@@ -101,6 +102,14 @@ public:
   virtual void SetPsaAutoClaiming(bool enabled, PSAClaimRuleClass ruleClass, bool wait) = 0;
   // Unclaims the paths at a location ("*" and the wildcard match any).
   virtual void UnclaimPaths(const std::string &adapter, uint32_t channel, uint32_t target, uint32_t lun) = 0;
+
+  // --- volumes ---
+  // Mounted OLFS volumes whose label is `name`; every one for an empty name.
+  virtual std::vector<std::unique_ptr<VmFileSystem>> GetOlfsFileSystems(const std::string &name) = 0;
+  // Any OLFS volume the host knows, mounted or not; none when not found.
+  virtual std::unique_ptr<VmFileSystem> GetOlfsFileSystemByUuid(const std::string &uuid) = 0;
+  virtual std::unique_ptr<VmFileSystem> GetOlfsFileSystemByLabel(const std::string &label) = 0;
+  virtual std::unique_ptr<PBCache> GetPBCache() = 0;
 };
 
 } // namespace HostCtl::Storage

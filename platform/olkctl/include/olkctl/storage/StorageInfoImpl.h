@@ -98,6 +98,36 @@ public:
   GetSerialAttachedScsiInterfaces();
   std::vector<std::unique_ptr<HostCtl::Storage::iScsiInterface>> GetiScsiInterfaces();
 
+  // --- volumes ---
+  std::vector<std::unique_ptr<HostCtl::Storage::VmFileSystem>>
+  GetOlfsFileSystems(const std::string &name) override;
+  std::unique_ptr<HostCtl::Storage::VmFileSystem> GetOlfsFileSystemByUuid(const std::string &uuid) override;
+  std::unique_ptr<HostCtl::Storage::VmFileSystem> GetOlfsFileSystemByLabel(const std::string &label) override;
+  std::unique_ptr<HostCtl::Storage::PBCache> GetPBCache() override;
+  // Every file system in host order, mounted or not.
+  std::vector<std::unique_ptr<HostCtl::Storage::FileSystem>> GetFileSystems();
+  // None when not found.
+  std::unique_ptr<HostCtl::Storage::FileSystem> GetFileSystemByUuidEx(const std::string &uuid);
+  std::unique_ptr<HostCtl::Storage::FileSystem> GetFileSystemByUUID(const std::string &uuid);
+  std::unique_ptr<HostCtl::Storage::FileSystem> GetFileSystemByLabel(const std::string &label);
+  // By mount point, "/olfs/volumes/<uuid>" or "/olfs/volumes/<label>".
+  std::unique_ptr<HostCtl::Storage::FileSystem> GetFileSystemByPath(const std::string &path);
+  // Mounts the known, unmounted volume of that uuid (else label); false when
+  // there is none.
+  bool TryMount(HostCtl::Storage::FileSystem::MountOperationOption option, const std::string &uuid,
+                const std::string &label);
+  // Adds the volumes found on devices that appeared since the last scan.
+  void RescanOlfs();
+  // Mounts every known volume that is not explicitly unmounted.
+  void AutoFullMountVolumes();
+  // Tells the I/O resource manager that volumes are about to go.
+  void SignalIORM(bool unmounting);
+  // Mounted OLFS volumes whose label is `name`; every one for an empty name.
+  std::vector<std::unique_ptr<HostCtl::Storage::VmFileSystem>>
+  GetOlfsFileSystemsList(const std::string &name);
+  // Unresolved volumes in host order, OLFS snapshots and others.
+  std::vector<std::unique_ptr<HostCtl::Storage::UnresolvedVolume>> GetUnresolvedVolumes();
+
   // The snapshot this object reads.
   const std::shared_ptr<const Sim::State> &State() const { return state_; }
 

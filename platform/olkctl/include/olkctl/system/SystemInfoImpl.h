@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace OlkCtl::Sim {
 class State;
@@ -32,6 +33,7 @@ public:
   ~HardwareInfoImpl() override;
   std::string GetCpuModel() override;
   int GetCpuCoreCount() override;
+  std::vector<MemHeapStats> GetMemHeapStats() override;
 
 private:
   std::shared_ptr<const Sim::State> state_;
