@@ -904,6 +904,7 @@ struct Builder {
           rng.Below(8) == 0};
       target.total = target.congestion + target.peerCongestion + target.linkIntegrity + target.delivery;
       state.fpin().targets.push_back(std::move(target));
+    }
   }
 
   std::string Uuid(Rng &rng, uint64_t i) {

@@ -2,7 +2,10 @@
 // detached: validation order, what persists, and the host failures.
 #include "support/TestHost.h"
 
+#include <olkctl/sim/HostControl.h>
+
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <string>
 #include <vector>
@@ -214,6 +217,12 @@ TEST(DevicePurgeTest, ByIntervalAndInactive) {
   ASSERT_TRUE(Succeeded(RunCommand("storage core device purge -f")));
   EXPECT_EQ(devices().size(), all - 2);
   EXPECT_TRUE(RunCommand("storage core device list -d " + offline).errors.size() == 1);
+  // What other families keep per device goes with it (a host file holding
+  // entries of a device it no longer has would not validate).
+  const auto state = nlohmann::json::parse(OlkCtl::Sim::CurrentStateJson());
+  for (const char *family : {"hwac", "smart"})
+    for (const auto &entry : state[family])
+      EXPECT_NE(entry["name"], kEmc) << family;
 }
 
 // "exactly one" counts the four selectors only, and comes before the model and
@@ -245,7 +254,7 @@ TEST(LatencyThresholdTest, SelectorsAndFastpath) {
       {"-p 1d78 -s 1d79", {}, true, {kNvme, "eui.0025385b71b0d4e2"}},
       {"-v PURA -m FlashArray", {}, true, {kHpp}},
       {"-v EMC*", {fastpath}, true, {}},
-      {"-v NVMe", {}, true, {kNvme, "eui.0025385b71b0d4e2"}},
+      {"-v NVMe", {}, true, {kNvme, "eui.3f4a5b6c7d8e9f00", "eui.0025385b71b0d4e2"}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.options);

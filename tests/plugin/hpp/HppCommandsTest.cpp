@@ -160,7 +160,7 @@ TEST(HppDeviceListTest, CurrentPathAndWorkingSet) {
 
 TEST(HppDeviceListTest, DeviceFilterAndUncontrolledDevices) {
   UseProfile();
-  EXPECT_EQ(Column(RunCommand("storage core device list").root, "Device").size(), 11u);
+  EXPECT_EQ(Column(RunCommand("storage core device list").root, "Device").size(), 14u);
   auto otherUid = RunCommand("storage hpp device list -d olr.02000000005000cca0b1c2d3e4485331363030");
   ASSERT_TRUE(RootList(otherUid.root));
   EXPECT_EQ(RootList(otherUid.root)->Size(), 0u);
@@ -170,11 +170,12 @@ TEST(HppDeviceListTest, DeviceFilterAndUncontrolledDevices) {
   UseHostJson(PatchedProfile(R"({"hpp": {"devices": [{"device": "eui.0025385b71b0d4e1"}]}})"));
   auto run = RunCommand("storage hpp device list");
   EXPECT_EQ(Column(run.root, "Device"), std::vector<std::string>{kLocalNvme});
-  EXPECT_EQ(run.errors,
-            (std::vector<std::string>{
-                "Device Local HEXON SSD (naa.5000cca0b1c2d3e4) is not controlled by the HPP",
-                "Device Local TORAN Disk (naa.5000c500d4e5f6a7) is not controlled by the HPP",
-                "Device OLSTOR NVMe TCP Disk (eui.3f4a5b6c7d8e9f00) is not controlled by the HPP"}));
+  EXPECT_EQ(run.errors, (std::vector<std::string>{
+                            "Device Local HEXON SSD (naa.5000cca0b1c2d3e4) is not controlled by the HPP",
+                            "Device Local TORAN Disk (naa.5000c500d4e5f6a7) is not controlled by the HPP",
+                            "Device OLSTOR NVMe TCP Disk (eui.3f4a5b6c7d8e9f00) is not controlled by the HPP",
+                            "Device backup-lun-07 is not controlled by the HPP",
+                            "Device Local NVMe Disk (eui.0025385b71b0d4e2) is not controlled by the HPP"}));
 }
 
 TEST(HppPathListTest, Filters) {

@@ -167,7 +167,7 @@ TEST(SanCommandsTest, HostFailures) {
 
 const char *kFourFcAdapters = R"({"adapters": [
     {"name": "f1", "transport": "fc"}, {"name": "f2", "transport": "fc"},
-    {"name": "f3", "transport": "fc"}, {"name": "f4", "transport": "fc"}]})";
+    {"name": "f3", "transport": "fc"}, {"name": "f4", "transport": "fc"}], "hwac": null})";
 
 TEST(SanCommandsTest, AFailureOnOneAdapterDiscardsTheList) {
   UseHostJson(PatchedProfile(kFourFcAdapters));
@@ -194,7 +194,7 @@ TEST(SanCommandsTest, SasStatsSkipRules) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.options);
     UseHostJson(PatchedProfile(R"({"adapters": [{"name": "s1", "transport": "sas"},
-        {"name": "s2", "transport": "sas"}, {"name": "s3", "transport": "sas"}]})"));
+        {"name": "s2", "transport": "sas"}, {"name": "s3", "transport": "sas"}], "hwac": null})"));
     InjectFault("SerialAttachedScsiInterface::GetPhyStats", "s2", "PHY busy");
     auto run = RunCommand("storage san sas stats get " + c.options);
     EXPECT_EQ(Column(run.root, "Device Name"), c.rows);
@@ -204,7 +204,9 @@ TEST(SanCommandsTest, SasStatsSkipRules) {
 }
 
 TEST(SanCommandsTest, IscsiStateTextsAndDriverFilter) {
+  // Without the default adapters, the iSCSI LUN they would find is gone: so is its HWAC entry.
   UseHostJson(PatchedProfile(R"({
+    "hwac": null,
     "adapters": [{"name": "i0", "transport": "iscsi", "driver": "iscsi_olk"},
                  {"name": "i1", "transport": "iscsi", "driver": "iscsi_olk"},
                  {"name": "i2", "transport": "iscsi", "driver": "iscsi_olk"},

@@ -169,7 +169,7 @@ void DeleteDeadPaths(State &state, const std::unordered_set<std::string> &adapte
       devices.push_back(std::move(device));
   }
   state.devices().records = std::move(devices);
-  state.Reindex();
+  state.ForgetRemovedDevices();
 }
 
 } // namespace

@@ -513,6 +513,7 @@ void RemoveDevices(State &state, const std::function<bool(const DeviceRecord &)>
   for (auto &path : paths)
     if (isRemoved(path.deviceName))
       path.deviceName.clear();
+  state.ForgetRemovedDevices();
 }
 
 } // namespace

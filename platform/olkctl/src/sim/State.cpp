@@ -24,7 +24,19 @@ template <class F> void CheckFamily(const State &state, const F &family) {
     CheckFamilyReferences(state, family);
 }
 
+template <class F> void ForgetIn(const State &state, F &family) {
+  if constexpr (requires { ForgetFamilyDevices(state, family); })
+    ForgetFamilyDevices(state, family);
+}
+
 } // namespace
+
+void State::ForgetRemovedDevices() {
+  Reindex();
+#define OLKCTL_SIM_FORGET(Type, id) ForgetIn(*this, id());
+  OLKCTL_SIM_FAMILIES(OLKCTL_SIM_FORGET)
+#undef OLKCTL_SIM_FORGET
+}
 
 void State::CheckReferences() const {
 #define OLKCTL_SIM_CHECK(Type, id) CheckFamily(*this, id());

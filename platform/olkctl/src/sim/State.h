@@ -7,13 +7,13 @@
 #include "family/ClaimRules.h"
 #include "family/Devices.h"
 #include "family/Faults.h"
+#include "family/Fpin.h"
+#include "family/Hpp.h"
 #include "family/Hwac.h"
 #include "family/Paths.h"
-#include "family/Smart.h"
-#include "family/Hpp.h"
 #include "family/Plugins.h"
-#include "family/Fpin.h"
 #include "family/San.h"
+#include "family/Smart.h"
 #include "family/System.h"
 #include "family/Volumes.h"
 #include "family/Worlds.h"
@@ -138,6 +138,11 @@ public:
   // first problem. A family takes part by declaring, beside its LoadFamily,
   // CheckFamilyReferences(const State &, const Type &).
   void CheckReferences() const;
+
+  // After devices left the host: families whose entries belong to devices
+  // (declaring ForgetFamilyDevices(const State &, Type &)) drop theirs.
+  // Reindexes first.
+  void ForgetRemovedDevices();
 
   // Rebuilds the look-up indexes of the families read so far; called after
   // every change.

@@ -6,6 +6,7 @@
 
 #include <olkctl/sim/HostControl.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 
@@ -25,6 +26,15 @@ void CheckDeviceKeys(const State &state, const IndexedFamily<R> &family, const c
     if (!IsDeviceOfHost(state, family.records[i].name))
       throw StateError(std::string(member) + "[" + std::to_string(i) +
                        "].name: the host has no device named " + family.records[i].name);
+}
+
+// Drops the entries of devices that have left the host.
+template <class R> void ForgetDeviceKeys(const State &state, IndexedFamily<R> &family) {
+  auto &records = family.records;
+  records.erase(std::remove_if(records.begin(), records.end(),
+                               [&](const R &record) { return !IsDeviceOfHost(state, record.name); }),
+                records.end());
+  family.Reindex();
 }
 
 } // namespace OlkCtl::Sim

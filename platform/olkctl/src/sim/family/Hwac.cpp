@@ -65,4 +65,8 @@ void CheckFamilyReferences(const State &state, const HwacFamily &family) {
   CheckDeviceKeys(state, family, "hwac");
 }
 
+void ForgetFamilyDevices(const State &state, HwacFamily &family) {
+  ForgetDeviceKeys(state, family);
+}
+
 } // namespace OlkCtl::Sim

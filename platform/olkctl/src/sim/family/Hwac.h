@@ -77,5 +77,7 @@ void LoadFamily(const Node &node, HwacFamily &family);
 nlohmann::ordered_json SaveFamily(const HwacFamily &family);
 // StateError naming the first entry whose device the host does not know.
 void CheckFamilyReferences(const State &state, const HwacFamily &family);
+// Drops the entries of devices that have left the host.
+void ForgetFamilyDevices(const State &state, HwacFamily &family);
 
 } // namespace OlkCtl::Sim

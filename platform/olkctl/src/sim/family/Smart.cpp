@@ -83,4 +83,8 @@ void CheckFamilyReferences(const State &state, const SmartFamily &family) {
   CheckDeviceKeys(state, family, "smart");
 }
 
+void ForgetFamilyDevices(const State &state, SmartFamily &family) {
+  ForgetDeviceKeys(state, family);
+}
+
 } // namespace OlkCtl::Sim

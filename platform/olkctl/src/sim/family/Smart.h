@@ -30,5 +30,7 @@ void LoadFamily(const Node &node, SmartFamily &family);
 nlohmann::ordered_json SaveFamily(const SmartFamily &family);
 // StateError naming the first entry whose device the host does not know.
 void CheckFamilyReferences(const State &state, const SmartFamily &family);
+// Drops the entries of devices that have left the host.
+void ForgetFamilyDevices(const State &state, SmartFamily &family);
 
 } // namespace OlkCtl::Sim
