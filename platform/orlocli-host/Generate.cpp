@@ -850,7 +850,7 @@ struct Builder {
       XvolContainerRecord c;
       c.name = "olgen-sc-" + std::to_string(k);
       c.uuid = Hex(rng.Next(), 8) + "-" + Hex(k, 8) + "-" + Hex(rng.Next(), 4) + "-" + Hex(rng.Next(), 12);
-      c.containerId = "vvol:" + Hex(k, 16) + "-" + Hex(rng.Next(), 16);
+      c.containerId = "xvol:" + Hex(k, 16) + "-" + Hex(rng.Next(), 16);
       c.capacity = (uint64_t{1} << 30) * (1 + rng.Below(4096));
       c.used = c.capacity / 100 * rng.Below(110);
       c.configVolume = "rfc4122.cfg-" + Hex(k, 8);

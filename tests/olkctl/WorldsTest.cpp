@@ -23,12 +23,12 @@ std::vector<uint32_t> Ids(const std::vector<HostCtl::Util::Cartel> &cartels) {
 
 TEST(Worlds, FindCartelsCountsScriptsOnlyWhenAsked) {
   OlkCtl::Sim::UseHostFromJson(R"({"schemaVersion": 1, "worlds": [
-      {"id": 30, "name": "sh", "script": true}, {"id": 20, "name": "sh"}, {"id": 10, "name": "hostd"}]})");
+      {"id": 30, "name": "sh", "script": true}, {"id": 20, "name": "sh"}, {"id": 10, "name": "hmgrd"}]})");
   EXPECT_EQ(Ids(FindCartels("sh", false)), std::vector<uint32_t>{20});
   EXPECT_EQ(Ids(FindCartels("sh", true)), (std::vector<uint32_t>{20, 30}));
-  EXPECT_TRUE(FindCartels("Hostd", true).empty());
+  EXPECT_TRUE(FindCartels("Hmgrd", true).empty());
   OlkCtl::Resource::ResourceInfoImpl info;
-  EXPECT_EQ(info.GetWorldName(10), "hostd");
+  EXPECT_EQ(info.GetWorldName(10), "hmgrd");
   EXPECT_EQ(info.GetWorldName(11), ""); // ended, or never ran
 }
 

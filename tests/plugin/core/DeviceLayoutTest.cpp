@@ -96,12 +96,12 @@ TEST(DeviceUidMapTest, SplitsPrimaryAndLegacy) {
 TEST(DeviceWorldTest, CountsOpensPerWorld) {
   UseDevices(R"([{"name": "naa.d"}, {"name": "naa.idle"}])",
              R"([{"id": 30, "name": "late", "opens": ["naa.d"]},
-                 {"id": 7, "name": "vmx", "opens": ["naa.d", "naa.d", "naa.d"]},
-                 {"id": 12, "name": "hostd", "opens": ["naa.d"]}])");
+                 {"id": 7, "name": "olvmm", "opens": ["naa.d", "naa.d", "naa.d"]},
+                 {"id": 12, "name": "hmgrd", "opens": ["naa.d"]}])");
   auto run = RunCommand("storage core device world list");
   EXPECT_EQ(
       Lines(run.root, {"Device", "World ID", "Open Count", "World Name"}),
-      (std::vector<std::string>{"naa.d | 7 | 3 | vmx", "naa.d | 12 | 1 | hostd", "naa.d | 30 | 1 | late"}));
+      (std::vector<std::string>{"naa.d | 7 | 3 | olvmm", "naa.d | 12 | 1 | hmgrd", "naa.d | 30 | 1 | late"}));
   EXPECT_TRUE(Rows(RunCommand("storage core device world list -d naa.idle").root).empty());
 }
 

@@ -208,9 +208,9 @@ TEST(SmartDaemonTest, FailingScriptAndStatus) {
   const std::vector<Case> cases = {
       {"start", "Service::Start", "smartd", {"Could not start smartd."}},
       {"stop", "Service::Stop", "smartd", {"Could not stop smartd."}},
-      {"start", "Service::Start", "hostd", {}},
+      {"start", "Service::Start", "hmgrd", {}},
       {"status get", "Util::FindCartels", "smartd", {"boom"}},
-      {"status get", "Util::FindCartels", "hostd", {}},
+      {"status get", "Util::FindCartels", "hmgrd", {}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.command + " " + c.fault + " " + c.target);

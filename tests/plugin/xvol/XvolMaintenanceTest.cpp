@@ -84,7 +84,7 @@ TEST(XvolNvmeTest, Discover) {
   EXPECT_EQ(Xvol()["nvme"]["discoveries"], 2);
 }
 
-const char *kGoldId = "vvol:6a1f2e3d4c5b6a79-8899aabbccddeeff";
+const char *kGoldId = "xvol:6a1f2e3d4c5b6a79-8899aabbccddeeff";
 const char *kGoldConfig = "rfc4122.a1b2c3d4-0000-4e5f-8a9b-0c1d2e3f4a00";
 
 TEST(XvolUnmapTest, ReclaimUnitAndRefusals) {
@@ -104,7 +104,7 @@ TEST(XvolUnmapTest, ReclaimUnitAndRefusals) {
         kGoldId},
        0},
       // No container has the id: the host still gets the request, and refuses it.
-      {std::string("-c vvol:nope -u ") + kGoldConfig, {"Unknown storage container vvol:nope"}, 0},
+      {std::string("-c xvol:nope -u ") + kGoldConfig, {"Unknown storage container xvol:nope"}, 0},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.options);

@@ -143,11 +143,11 @@ const char *kVmHost = R"({"schemaVersion": 1, "xvol": {"vms": [
   {"name": "vm1", "worldId": 4000000000, "volumes": [
     {"uuid": "cfg", "name": "vm1", "containerId": "c1", "peId": "pe1", "config": true,
      "stats": {"readsDone": 1}},
-    {"uuid": "d1", "name": "vm1.vmdk", "containerId": "c1", "peId": "pe1",
+    {"uuid": "d1", "name": "vm1.olvd", "containerId": "c1", "peId": "pe1",
      "stats": {"commandsIssued": 1, "readsIssued": 2, "writesIssued": 3, "commandsDone": 4, "readsDone": 5,
                "writesDone": 6, "commandLatencyUsecs": 7, "readLatencyUsecs": 8, "writeLatencyUsecs": 9,
                "commandErrors": 10, "readErrors": 11, "writeErrors": 12}},
-    {"uuid": "d2", "name": "vm1_1.vmdk", "containerId": "c2", "peId": "pe2"}]},
+    {"uuid": "d2", "name": "vm1_1.olvd", "containerId": "c2", "peId": "pe2"}]},
   {"name": "empty", "worldId": 77, "volumes": []}]}})";
 
 TEST(XvolVmStatsTest, OneEntryWithEveryVolumeCounted) {
@@ -159,13 +159,13 @@ TEST(XvolVmStatsTest, OneEntryWithEveryVolumeCounted) {
   const std::vector<Case> cases = {
       {"-v vm1",
        4000000000,
-       {"d1 | 'vm1.vmdk'(cID: 'c1' peID: 'pe1') | 5 6 4 2 3 1 8 9 7 10 11 12",
-        "d2 | 'vm1_1.vmdk'(cID: 'c2' peID: 'pe2') | 0 0 0 0 0 0 0 0 0 0 0 0"}},
+       {"d1 | 'vm1.olvd'(cID: 'c1' peID: 'pe1') | 5 6 4 2 3 1 8 9 7 10 11 12",
+        "d2 | 'vm1_1.olvd'(cID: 'c2' peID: 'pe2') | 0 0 0 0 0 0 0 0 0 0 0 0"}},
       {"-v vm1 -c",
        4000000000,
        {"cfg | 'vm1'(cID: 'c1' peID: 'pe1') | 1 0 0 0 0 0 0 0 0 0 0 0",
-        "d1 | 'vm1.vmdk'(cID: 'c1' peID: 'pe1') | 5 6 4 2 3 1 8 9 7 10 11 12",
-        "d2 | 'vm1_1.vmdk'(cID: 'c2' peID: 'pe2') | 0 0 0 0 0 0 0 0 0 0 0 0"}},
+        "d1 | 'vm1.olvd'(cID: 'c1' peID: 'pe1') | 5 6 4 2 3 1 8 9 7 10 11 12",
+        "d2 | 'vm1_1.olvd'(cID: 'c2' peID: 'pe2') | 0 0 0 0 0 0 0 0 0 0 0 0"}},
       {"-v empty", 77, {}},
       {"-v nobody", 0, {}},
   };

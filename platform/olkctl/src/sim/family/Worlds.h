@@ -15,7 +15,7 @@ class Node;
 
 struct WorldRecord {
   uint32_t id = 0;
-  std::string name;               // "hostd", "smartd"
+  std::string name;               // "hmgrd", "smartd"
   bool script = false;            // a shell running one of the host's scripts
   std::vector<std::string> opens; // canonical device names, one entry per open
 };
