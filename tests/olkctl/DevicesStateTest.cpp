@@ -91,3 +91,17 @@ TEST(DevicesState, RaidRecordTextsAreBoundedAndTerminated) {
 }
 
 } // namespace
+
+namespace {
+
+// Host files of the previous release keep working: the per-device HWAC member
+// that moved to its own family is accepted and not written again.
+TEST(DevicesState, LegacyHwacSupportMemberIsDropped) {
+  OlkCtl::Sim::UseHostFromJson(R"({"schemaVersion": 1,
+      "devices": [{"name": "naa.1", "hwacSupport": 2}]})");
+  auto luns = OlkCtl::Storage::StorageInfoImpl().GetLuns(true, false);
+  ASSERT_EQ(luns.size(), 1u);
+  EXPECT_EQ(OlkCtl::Sim::CurrentStateJson().find("hwacSupport"), std::string::npos);
+}
+
+} // namespace

@@ -106,7 +106,14 @@ const Mapping<DeviceRecord> &DeviceMapping() {
 
 void LoadFamily(const Node &node, DeviceFamily &family) {
   auto nothing = [](const Node &, const DeviceRecord &) {};
-  LoadIndexed(node, family, DeviceMapping(), {"device", "a device needs a name"}, nothing, nothing);
+  // Host files written before HWAC support moved to the hwac family carry a
+  // per-device "hwacSupport": accepted and dropped at the next write, so an
+  // existing host keeps working (its devices show HWAC "unknown").
+  auto legacy = [](const Node &element, DeviceRecord &) {
+    if (element.Has("hwacSupport"))
+      element.Field("hwacSupport");
+  };
+  LoadIndexed(node, family, DeviceMapping(), {"device", "a device needs a name"}, legacy, nothing);
 }
 
 nlohmann::ordered_json SaveFamily(const DeviceFamily &family) {
