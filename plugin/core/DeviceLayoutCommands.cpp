@@ -250,8 +250,8 @@ Frame::InputSpecPtr DevicePhysicalGet::GetInputSpecInternal() {
   return DeviceParam(Frame::Required, "Specify a device name.");
 }
 
-// The output specification names the template "PhysicalGet"; the record it
-// returns is a "PhysicalDevice".
+// The declared output template is named "PhysicalGet"; the record the
+// command returns is a "PhysicalDevice".
 Frame::MetaStructPtr DevicePhysicalGet::GetOutputStructure() const {
   return Frame::NewTemplate("PhysicalGet", {{"Physical Location", FieldType::String}});
 }

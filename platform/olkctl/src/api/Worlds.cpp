@@ -29,9 +29,8 @@ std::vector<Cartel> FindCartels(const std::string &name, bool includeScripts) {
   OlkCtl::Sim::Snapshot state = OlkCtl::Sim::Current().Read();
   OlkCtl::Sim::CheckFault(*state, FaultOp::Util_FindCartels, name);
   std::vector<Cartel> found;
-  for (const OlkCtl::Sim::WorldRecord &world : state->worlds().records)
-    if (world.name == name && (includeScripts || !world.script))
-      found.push_back(Cartel{world.id, world.name});
+  for (uint32_t id : state->worlds().Named(name, includeScripts))
+    found.push_back(Cartel{id, name});
   return found;
 }
 
@@ -59,10 +58,8 @@ int RunSmartdInitScript(const ScriptArgs &args, std::string &outputText, const s
     if (action == "start") {
       CheckFault(FaultOp::Service_Start, "smartd");
       Current().Modify([](State &state) {
-        for (const WorldRecord &world : state.worlds().records)
-          if (world.name == "smartd" && !world.script)
-            return;
-        state.worlds().Start("smartd", false);
+        if (state.worlds().Named("smartd", false).empty())
+          state.worlds().Start("smartd", false);
       });
       return 0;
     }

@@ -33,6 +33,14 @@ void WorldFamily::Reindex() {
   }
 }
 
+std::vector<uint32_t> WorldFamily::Named(const std::string &name, bool includeScripts) const {
+  std::vector<uint32_t> ids;
+  for (const WorldRecord &world : records)
+    if (world.name == name && (includeScripts || !world.script))
+      ids.push_back(world.id);
+  return ids;
+}
+
 const std::vector<uint32_t> &WorldFamily::OpenWorldIds(const std::string &device) const {
   static const std::vector<uint32_t> none;
   auto it = opensByDevice.find(device);

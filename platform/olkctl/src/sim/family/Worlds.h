@@ -30,6 +30,9 @@ struct WorldFamily {
     auto it = byId.find(id);
     return it == byId.end() ? nullptr : &records[it->second];
   }
+  // The ids of the worlds called `name`, ascending; worlds running one of the
+  // host's scripts only with `includeScripts`.
+  std::vector<uint32_t> Named(const std::string &name, bool includeScripts) const;
   // One entry per open of the device, ascending world id.
   const std::vector<uint32_t> &OpenWorldIds(const std::string &device) const;
   // Starts a world called `name` with the next free id.
