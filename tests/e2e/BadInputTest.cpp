@@ -409,7 +409,9 @@ const Case kCases[] = {
     {"BrokenFamilyOnFirstUse", Tool::kOrlocli, OnHost({"storage", "core", "device", "list"}), 4,
      "orlocli: ", "host.json: devices[0].name: ",
      [](const Sandbox &box) { EditHost(box, "\n  \"devices\": [", "\n  \"devices\": [{\"name\": 5},"); }},
-    {"HostTruncated", Tool::kOrlocli, AddRule({"-r", "5000"}), 4, "orlocli: ", "host.json: line ", Truncate},
+    // A command reads the file only as far as the families it uses; a change
+    // reads all of it first.
+    {"HostTruncated", Tool::kOrlocli, AddRule5000(), 4, "orlocli: ", "host.json: line ", Truncate},
     {"HostEmptyFile", Tool::kOrlocli, AddRule({"-r", "5000"}), 4, "orlocli: ",
      "host.json: line 1, column 1: syntax error while parsing value - unexpected end of input", WriteEmpty},
     {"HostUnknownMember", Tool::kOrlocli, AddRule({"-r", "5000"}), 4,
@@ -513,13 +515,15 @@ const Case kCases[] = {
      "orlocli-host: unexpected empty argument for fault add", "fault add"},
     {"FaultAddTwoOperations", Tool::kHost, OnHostTool({"fault", "add", "A::B", "C::D", "--message", "m"}), 2,
      "orlocli-host: unexpected argument \"C::D\" for fault add", "fault add"},
-    {"FaultAddOnTruncatedHost", Tool::kHost, OnHostTool({"fault", "add", "A::B", "--message", "m"}), 4,
+    {"FaultAddOnTruncatedHost", Tool::kHost,
+     OnHostTool({"fault", "add", "Host::GetHardwareInfo", "--message", "m"}), 4,
      "orlocli-host: ", "host.json: line ", Truncate},
     {"FaultClearOnNewerHost", Tool::kHost, OnHostTool({"fault", "clear"}), 4,
      "orlocli-host: ", "schemaVersion: the file was written by a newer version", MakeNewer},
     {"FaultClearLockCannotBeMade", Tool::kHost, OnHostTool({"fault", "clear"}), 4,
      "orlocli-host: ", "host.json: cannot create the lock file ", DangleLock},
-    {"FaultAddHostTruncatedMeanwhile", Tool::kHost, OnHostTool({"fault", "add", "A::B", "--message", "m"}), 4,
+    {"FaultAddHostTruncatedMeanwhile", Tool::kHost,
+     OnHostTool({"fault", "add", "Host::GetHardwareInfo", "--message", "m"}), 4,
      "orlocli-host: ", "host.json: line ", nullptr, TruncateNow},
     // --- orlocli-host validate and show of broken files ---
     {"ValidateTruncated", Tool::kHost, Words({"validate", "{host}"}), 1, "orlocli-host: ", "host.json: line ",

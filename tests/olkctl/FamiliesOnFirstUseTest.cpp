@@ -66,4 +66,50 @@ TEST(FamiliesOnFirstUse, ABrokenFamilyStopsOnlyWhatUsesIt) {
   }
 }
 
+// The top level is read only as far as the families used: what lies beyond
+// stops a command that goes there, and every change, with the message a full
+// load gives.
+TEST(FamiliesOnFirstUse, TheTopLevelIsReadAsFarAsNeeded) {
+  // Every host call looks at the faults first.
+  const std::string head =
+      R"({"schemaVersion": 1, "faults": [], "adapters": [{"name": "olhba0", "transport": "sas"}])";
+  struct Case {
+    const char *name;
+    std::string text;
+    std::string problem; // empty: the document is good
+  };
+  const std::vector<Case> cases = {
+      {"UnknownMemberAtTheEnd", head + R"(, "devices": [], "bogus": 1})", "bogus: unknown member"},
+      {"Truncated", head + R"(, "devices": [{"name": "d")",
+       "line 1, column 114: syntax error while parsing object - unexpected end of input; expected '}'"},
+      {"FamilyTwice", head + R"(, "devices": [], "adapters": []})",
+       "top level: member \"adapters\" appears twice"},
+      // A member name the skim does not follow: the document is read whole.
+      {"EscapedName",
+       R"({"schemaVersion": 1, "faults": [], "adapt\u0065rs": [{"name": "olhba0", "transport": "sas"}]})",
+       ""},
+  };
+  TestSupport::TempDir dir;
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.File(std::string(c.name) + ".json");
+    TestSupport::WriteFile(path, c.text);
+
+    OlkCtl::Sim::OpenHostFile(path);
+    EXPECT_EQ(AdapterCount(), 1u);
+    const auto change = [] { OlkCtl::Sim::AddFault({"Host::GetHardwareInfo", "", "x", 0}); };
+    if (c.problem.empty()) {
+      EXPECT_EQ(DeviceCount(), 0u);
+      change();
+      OlkCtl::Sim::OpenHostFile(path);
+      EXPECT_EQ(AdapterCount(), 1u);
+      continue;
+    }
+    const std::string message = path + ": " + c.problem;
+    EXPECT_EQ(ErrorText<StateError>(change), message);
+    EXPECT_EQ(TestSupport::ReadFile(path), c.text);
+    EXPECT_EQ(ErrorText<StateError>([&] { OlkCtl::Sim::CheckHostFile(path); }), message);
+  }
+}
+
 } // namespace

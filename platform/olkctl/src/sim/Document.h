@@ -18,7 +18,9 @@ std::shared_ptr<State> LoadState(std::string_view text, const std::string &origi
 // The same, except that a family is read and validated when first used: now
 // only the syntax of the whole text and its top level are checked. Messages
 // are those of LoadState. The state keeps the text until it is destroyed.
-std::shared_ptr<State> OpenState(std::string text, const std::string &origin);
+std::shared_ptr<State> OpenState(std::string_view text, const std::string &origin);
+// The same for a text already in memory of its own (a file read whole).
+std::shared_ptr<State> OpenState(std::unique_ptr<char[]> bytes, std::size_t size, const std::string &origin);
 // Validates an already parsed document (StateError without the origin).
 void StateFromTape(const Tape &document, State &state);
 

@@ -421,6 +421,22 @@ private:
   // document when it has no escape, else the decoded copy in scratch_.
   bool String(std::string_view &text) {
     const char *start = ++at_;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time up to the first quote, backslash, control byte
+    // or non-ASCII byte (the last two are below 0x20 as signed bytes).
+    while (end_ - at_ >= 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at_));
+      const __m128i stops = _mm_or_si128(
+          _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'))),
+          _mm_cmplt_epi8(v, _mm_set1_epi8(0x20)));
+      const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stops));
+      if (mask) {
+        at_ += std::countr_zero(mask);
+        break;
+      }
+      at_ += 16;
+    }
+#endif
     while (at_ < end_) {
       const unsigned char c = static_cast<unsigned char>(*at_);
       if (c == '"') {
@@ -755,121 +771,147 @@ bool IsBlank(char c) {
 
 } // namespace
 
-bool SkimTopLevel(std::string_view text, std::vector<TopMember> &members) {
-  members.clear();
+bool TopLevelSkim::Classify(std::size_t index) {
 #if !defined(__SSE2__)
-  (void)text;
+  (void)index;
   return false;
 #else
-  // Pass 1: the ranges of the containers that are top-level values, from the
-  // brackets outside strings.
-  struct Range {
-    std::size_t begin, end;
-  };
-  std::vector<Range> values;
-  values.reserve(32);
-  int depth = 0;
-  std::size_t valueBegin = 0;
-  uint64_t inString = 0; // all ones while a string runs on from the last block
-  bool escapeCarry = false;
   char tail[64];
-  for (std::size_t at = 0; at < text.size(); at += 64) {
-    const char *block = text.data() + at;
-    if (text.size() - at < 64) {
+  while (!classified_ && values_.size() <= index) {
+    const std::size_t at = block_;
+    if (at >= text_.size()) {
+      classified_ = true;
+      break;
+    }
+    block_ += 64;
+    const char *block = text_.data() + at;
+    if (text_.size() - at < 64) {
       std::memset(tail, ' ', sizeof tail);
-      std::memcpy(tail, block, text.size() - at);
+      std::memcpy(tail, block, text_.size() - at);
       block = tail;
     }
     const BlockBits bits = ClassifyBlock(block);
-    const uint64_t quotes = bits.backslashes || escapeCarry
-                                ? bits.quotes & ~EscapedBits(bits.backslashes, escapeCarry)
+    const uint64_t quotes = bits.backslashes || escapeCarry_
+                                ? bits.quotes & ~EscapedBits(bits.backslashes, escapeCarry_)
                                 : bits.quotes;
-    const uint64_t strings = PrefixXor(quotes) ^ inString;
-    inString = static_cast<uint64_t>(-static_cast<int64_t>(strings >> 63));
+    const uint64_t strings = PrefixXor(quotes) ^ inString_;
+    inString_ = static_cast<uint64_t>(-static_cast<int64_t>(strings >> 63));
     uint64_t brackets = (bits.opens | bits.closes) & ~strings;
     while (brackets) {
       const int bit = std::countr_zero(brackets);
       brackets &= brackets - 1;
       const std::size_t position = at + static_cast<std::size_t>(bit);
       if ((bits.opens >> bit) & 1) {
-        if (++depth == 2)
-          valueBegin = position;
+        if (++depth_ == 2)
+          valueBegin_ = position;
       } else {
-        if (--depth == 1)
-          values.push_back(Range{valueBegin, position + 1});
-        if (depth < 0)
+        if (--depth_ == 1)
+          values_.push_back(Range{valueBegin_, position + 1});
+        if (depth_ < 0)
           return false;
       }
     }
   }
-  if (depth != 0 || inString)
-    return false;
-
-  // Pass 2: the top level itself, jumping over the container values.
-  std::size_t at = 0;
-  std::size_t next = 0; // the next container value
-  const auto skipBlanks = [&] {
-    while (at < text.size() && IsBlank(text[at]))
-      ++at;
-  };
-  skipBlanks();
-  if (at == text.size() || text[at] != '{')
-    return false;
-  ++at;
-  skipBlanks();
-  if (at < text.size() && text[at] == '}') {
-    ++at;
-    skipBlanks();
-    return at == text.size() && values.empty();
-  }
-  for (;;) {
-    if (at == text.size() || text[at] != '"')
-      return false;
-    const std::size_t nameEnd = text.find('"', at + 1);
-    if (nameEnd == std::string_view::npos)
-      return false;
-    const std::string_view name = text.substr(at + 1, nameEnd - at - 1);
-    if (name.find('\\') != std::string_view::npos)
-      return false;
-    at = nameEnd + 1;
-    skipBlanks();
-    if (at == text.size() || text[at] != ':')
-      return false;
-    ++at;
-    skipBlanks();
-    if (at == text.size())
-      return false;
-    const std::size_t begin = at;
-    if (text[at] == '{' || text[at] == '[') {
-      if (next == values.size() || values[next].begin != at)
-        return false;
-      at = values[next++].end;
-    } else if (text[at] == '"') {
-      const std::size_t close = text.find('"', at + 1);
-      if (close == std::string_view::npos || text.substr(at, close - at).find('\\') != std::string_view::npos)
-        return false;
-      at = close + 1;
-    } else {
-      while (at < text.size() && !IsBlank(text[at]) && text[at] != ',' && text[at] != '}')
-        ++at;
-      if (at == begin)
-        return false;
-    }
-    members.push_back(TopMember{name, begin, at});
-    skipBlanks();
-    if (at == text.size())
-      return false;
-    if (text[at] == '}') {
-      ++at;
-      skipBlanks();
-      return at == text.size() && next == values.size();
-    }
-    if (text[at] != ',')
-      return false;
-    ++at;
-    skipBlanks();
-  }
+  return !classified_ || (depth_ == 0 && !inString_);
 #endif
+}
+
+void TopLevelSkim::SkipBlanks() {
+  while (at_ < text_.size() && IsBlank(text_[at_]))
+    ++at_;
+}
+
+TopLevelSkim::Step TopLevelSkim::Next(TopMember &member) {
+  if (failed_)
+    return Step::Unfollowed;
+  if (ended_)
+    return Step::End;
+  if (!opened_) {
+    opened_ = true;
+    SkipBlanks();
+    if (at_ == text_.size() || text_[at_] != '{')
+      return Fail();
+    ++at_;
+    SkipBlanks();
+    if (at_ < text_.size() && text_[at_] == '}') {
+      ++at_;
+      SkipBlanks();
+      if (at_ != text_.size() || !Classify(SIZE_MAX) || !values_.empty())
+        return Fail();
+      ended_ = true;
+      return Step::End;
+    }
+  } else {
+    // After a member: the top level closes or goes on.
+    SkipBlanks();
+    if (at_ == text_.size())
+      return Fail();
+    if (text_[at_] == '}') {
+      ++at_;
+      SkipBlanks();
+      if (at_ != text_.size() || !Classify(SIZE_MAX) || next_ != values_.size())
+        return Fail();
+      ended_ = true;
+      return Step::End;
+    }
+    if (text_[at_] != ',')
+      return Fail();
+    ++at_;
+    SkipBlanks();
+  }
+  if (at_ == text_.size() || text_[at_] != '"')
+    return Fail();
+  const std::size_t nameEnd = text_.find('"', at_ + 1);
+  if (nameEnd == std::string_view::npos)
+    return Fail();
+  const std::string_view name = text_.substr(at_ + 1, nameEnd - at_ - 1);
+  if (name.find('\\') != std::string_view::npos)
+    return Fail();
+  at_ = nameEnd + 1;
+  SkipBlanks();
+  if (at_ == text_.size() || text_[at_] != ':')
+    return Fail();
+  ++at_;
+  SkipBlanks();
+  if (at_ == text_.size())
+    return Fail();
+  const std::size_t begin = at_;
+  if (text_[at_] == '{' || text_[at_] == '[') {
+    if (!Classify(next_) || next_ == values_.size() || values_[next_].begin != at_)
+      return Fail();
+    at_ = values_[next_++].end;
+  } else if (text_[at_] == '"') {
+    const std::size_t close = text_.find('"', at_ + 1);
+    if (close == std::string_view::npos ||
+        text_.substr(at_, close - at_).find('\\') != std::string_view::npos)
+      return Fail();
+    at_ = close + 1;
+  } else {
+    while (at_ < text_.size() && !IsBlank(text_[at_]) && text_[at_] != ',' && text_[at_] != '}')
+      ++at_;
+    if (at_ == begin)
+      return Fail();
+  }
+  member = TopMember{name, begin, at_};
+  return Step::Member;
+}
+
+bool SkimTopLevel(std::string_view text, std::vector<TopMember> &members) {
+  members.clear();
+  TopLevelSkim skim(text);
+  TopMember member{};
+  for (;;) {
+    switch (skim.Next(member)) {
+    case TopLevelSkim::Step::Member:
+      members.push_back(member);
+      break;
+    case TopLevelSkim::Step::End:
+      return true;
+    case TopLevelSkim::Step::Unfollowed:
+      members.clear();
+      return false;
+    }
+  }
 }
 
 bool ScanTopLevel(std::string_view text, std::vector<TopMember> &members, bool lenient) {

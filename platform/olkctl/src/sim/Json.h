@@ -81,6 +81,45 @@ bool ScanTopLevel(std::string_view text, std::vector<TopMember> &members, bool l
 // decides.
 bool SkimTopLevel(std::string_view text, std::vector<TopMember> &members);
 
+// The same skim, one member at a time: it reads the text only as far as the
+// member returned, so a command that needs an early family does not pay for the
+// rest of the file. Unfollowed: the text is not what the skim follows (as
+// SkimTopLevel's false), from that member on; End: the top level closed and
+// the whole text was followed.
+class TopLevelSkim {
+public:
+  enum class Step { Member, End, Unfollowed };
+
+  explicit TopLevelSkim(std::string_view text) : text_(text) {}
+  Step Next(TopMember &member);
+
+private:
+  struct Range {
+    std::size_t begin, end;
+  };
+  // Follows brackets until the container value `index` has closed (all of
+  // the text for SIZE_MAX); false when they do not balance.
+  bool Classify(std::size_t index);
+  void SkipBlanks();
+  Step Fail() { return failed_ = true, Step::Unfollowed; }
+
+  std::string_view text_;
+  // Brackets: the ranges of the containers that are top-level values.
+  std::vector<Range> values_;
+  std::size_t block_ = 0; // the next 64-byte block to classify
+  int depth_ = 0;
+  std::size_t valueBegin_ = 0;
+  uint64_t inString_ = 0; // all ones while a string runs on from the last block
+  bool escapeCarry_ = false;
+  bool classified_ = false; // all of the text
+  // The top level itself, jumping over the container values.
+  std::size_t at_ = 0;
+  std::size_t next_ = 0; // the next container value
+  bool opened_ = false;
+  bool failed_ = false;
+  bool ended_ = false;
+};
+
 // A value of a tape, with the part of nlohmann's interface the family
 // mappings use to look at a value before reading it.
 class TapeValue {

@@ -3,10 +3,19 @@
 #include "sim/Document.h"
 #include "sim/Json.h"
 
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace OlkCtl::Sim {
+
+// Reads the rest of a document's top level (StateError for what it holds
+// besides its families).
+void FinishDocument(const SourceDocument &document);
 
 void State::Reindex() {
 #define OLKCTL_SIM_REINDEX(Type, id)                                                                         \
@@ -48,6 +57,8 @@ void State::LoadAll() const {
 #define OLKCTL_SIM_LOAD(Type, id) id##_.Get(#id);
   OLKCTL_SIM_FAMILIES(OLKCTL_SIM_LOAD)
 #undef OLKCTL_SIM_LOAD
+  if (document_)
+    FinishDocument(*document_);
   try {
     CheckReferences();
   } catch (const StateError &e) {
@@ -127,8 +138,7 @@ bool OpenTopLevel(const std::shared_ptr<const SourceDocument> &document,
   if (!version)
     return false;
   const Tape tape =
-      ParseTape(std::string_view(document->text).substr(version->begin, version->end - version->begin),
-                "schemaVersion");
+      ParseTape(document->text.substr(version->begin, version->end - version->begin), "schemaVersion");
   CheckSchemaVersion(Node(tape, "schemaVersion"));
   state.schemaVersion = kSchemaVersion;
   return true;
@@ -136,12 +146,111 @@ bool OpenTopLevel(const std::shared_ptr<const SourceDocument> &document,
 
 } // namespace
 
+class DocumentMembers {
+public:
+  explicit DocumentMembers(std::string_view text) : skim(text) {}
+
+  std::mutex mutex;
+  TopLevelSkim skim;
+  std::vector<TopMember> found;
+  bool ended = false;
+  // The skim met what it does not follow, a member twice or an unknown one:
+  // the whole document is read at once, which words the error as always.
+  bool unfollowed = false;
+  std::shared_ptr<const State> whole;
+};
+
+namespace {
+
+bool IsDocumentMember(std::string_view name) {
+#define OLKCTL_SIM_KNOWN(Type, id)                                                                           \
+  if (name == #id)                                                                                           \
+    return true;
+  OLKCTL_SIM_FAMILIES(OLKCTL_SIM_KNOWN)
+#undef OLKCTL_SIM_KNOWN
+  return name == "schemaVersion";
+}
+
+// Where a member's value is: its range, the document read whole, or neither
+// (the document has no such member).
+struct Located {
+  std::optional<TopMember> member;
+  std::shared_ptr<const State> whole;
+};
+
+// Skims the document's top level up to `name` (to its end when empty).
+Located Locate(const SourceDocument &document, std::string_view name) {
+  DocumentMembers &members = *document.members;
+  std::lock_guard<std::mutex> lock(members.mutex);
+  const auto whole = [&] {
+    members.unfollowed = true;
+    if (!members.whole)
+      members.whole = LoadState(document.text, document.origin);
+    return Located{std::nullopt, members.whole};
+  };
+  if (members.unfollowed)
+    return whole();
+  for (const TopMember &member : members.found)
+    if (member.name == name)
+      return Located{member, nullptr};
+  TopMember member{};
+  while (!members.ended) {
+    switch (members.skim.Next(member)) {
+    case TopLevelSkim::Step::End:
+      members.ended = true;
+      break;
+    case TopLevelSkim::Step::Unfollowed:
+      return whole();
+    case TopLevelSkim::Step::Member:
+      if (!IsDocumentMember(member.name) ||
+          std::any_of(members.found.begin(), members.found.end(),
+                      [&](const TopMember &seen) { return seen.name == member.name; }))
+        return whole();
+      members.found.push_back(member);
+      if (member.name == name)
+        return Located{member, nullptr};
+      break;
+    }
+  }
+  return Located{};
+}
+
+// The family `name` of a document read whole.
+template <class F> const F &FamilyOf(const State &state, std::string_view name) {
+#define OLKCTL_SIM_PICK(Type, id)                                                                            \
+  if constexpr (std::is_same_v<F, Type>)                                                                     \
+    if (name == #id)                                                                                         \
+      return state.id();
+  OLKCTL_SIM_FAMILIES(OLKCTL_SIM_PICK)
+#undef OLKCTL_SIM_PICK
+  throw StateError(std::string("no family ") + std::string(name));
+}
+
+} // namespace
+
+void FinishDocument(const SourceDocument &document) {
+  Locate(document, {});
+}
+
 template <class F> void LazyFamily<F>::Load(const char *name) const {
   F value;
-  if (source_) {
+  std::size_t begin = begin_;
+  std::size_t end = end_;
+  bool present = source_ != nullptr;
+  if (present && find_) {
+    const Located where = Locate(*source_, name);
+    if (where.whole)
+      value = FamilyOf<F>(*where.whole, name);
+    present = where.member.has_value();
+    if (present) {
+      begin = where.member->begin;
+      end = where.member->end;
+    }
+  }
+  if (present) {
     try {
       WithOrigin(source_->origin, [&] {
-        const Tape tape = ParseTape(std::string_view(source_->text).substr(begin_, end_ - begin_), name);
+        const Tape tape = ParseTape(source_->text.substr(begin, end - begin), name);
         LoadFamily(Node(tape, name), value);
       });
     } catch (const StateError &partError) {
@@ -193,8 +302,38 @@ std::shared_ptr<State> LoadState(std::string_view text, const std::string &origi
   return state;
 }
 
-std::shared_ptr<State> OpenState(std::string text, const std::string &origin) {
-  auto document = std::make_shared<SourceDocument>(SourceDocument{std::move(text), origin});
+std::shared_ptr<State> OpenState(std::string_view text, const std::string &origin) {
+  auto bytes = std::make_unique_for_overwrite<char[]>(text.size());
+  std::copy(text.begin(), text.end(), bytes.get());
+  return OpenState(std::move(bytes), text.size(), origin);
+}
+
+void State::FindFamiliesIn(const std::shared_ptr<const SourceDocument> &document) {
+  document_ = document;
+#define OLKCTL_SIM_FIND(Type, id) id##_.SetDocument(document);
+  OLKCTL_SIM_FAMILIES(OLKCTL_SIM_FIND)
+#undef OLKCTL_SIM_FIND
+}
+
+std::shared_ptr<State> OpenState(std::unique_ptr<char[]> bytes, std::size_t size, const std::string &origin) {
+  auto document = std::make_shared<SourceDocument>(
+      SourceDocument{std::string_view(bytes.get(), size), origin, std::move(bytes), nullptr});
+  // A document that starts with its version, as every file written here does,
+  // is skimmed only as far as the families a command uses.
+  auto found = std::make_shared<DocumentMembers>(document->text);
+  TopMember first{};
+  if (found->skim.Next(first) == TopLevelSkim::Step::Member && first.name == "schemaVersion") {
+    found->found.push_back(first);
+    WithOrigin(origin, [&] {
+      const Tape tape =
+          ParseTape(document->text.substr(first.begin, first.end - first.begin), "schemaVersion");
+      CheckSchemaVersion(Node(tape, "schemaVersion"));
+    });
+    document->members = std::move(found);
+    auto state = std::make_shared<State>();
+    state->FindFamiliesIn(document);
+    return state;
+  }
   std::vector<TopMember> members;
   // The skim finds where the families are without reading them; what it does
   // not follow, the scanner checks, and what that does not read, the full

@@ -55,10 +55,16 @@ constexpr int kSchemaVersion = 1;
   X(FpinFamily, fpin)                                                                                        \
   X(VolumeFamily, volumes)
 
+class DocumentMembers; // State.cpp
+
 // A host document's text, kept while some family of it has not been read.
 struct SourceDocument {
-  std::string text;
-  std::string origin; // starts every error message
+  std::string_view text; // in `bytes`
+  std::string origin;    // starts every error message
+  std::unique_ptr<char[]> bytes;
+  // The top-level members found so far, when families find their part of the
+  // text as they are first used.
+  std::shared_ptr<DocumentMembers> members;
 };
 
 // A family that is read from its part of the document when first used, so
@@ -68,7 +74,8 @@ struct SourceDocument {
 template <class F> class LazyFamily {
 public:
   LazyFamily() = default;
-  LazyFamily(const LazyFamily &other) : source_(other.source_), begin_(other.begin_), end_(other.end_) {
+  LazyFamily(const LazyFamily &other)
+      : source_(other.source_), begin_(other.begin_), end_(other.end_), find_(other.find_) {
     if (other.loaded_.load(std::memory_order_acquire))
       Set(other.value_);
   }
@@ -79,6 +86,12 @@ public:
     source_ = std::move(source);
     begin_ = begin;
     end_ = end;
+    find_ = false;
+  }
+  // Finds the family's part of `source` (through its members) when first used.
+  void SetDocument(std::shared_ptr<const SourceDocument> source) {
+    source_ = std::move(source);
+    find_ = true;
   }
   void Set(F value) {
     value_ = std::move(value);
@@ -107,6 +120,7 @@ private:
   mutable std::shared_ptr<const SourceDocument> source_; // none: the family is empty
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
+  bool find_ = false;
 };
 
 class State {
@@ -133,6 +147,10 @@ public:
   // StateError for the first one that does not validate.
   void LoadAll() const;
 
+  // Families find their part of `document` when first used; LoadAll reads the
+  // rest of its top level too.
+  void FindFamiliesIn(const std::shared_ptr<const SourceDocument> &document);
+
   // Checks what one family says about another's records (entries keyed by a
   // device the host does not have): StateError, without the origin, for the
   // first problem. A family takes part by declaring, beside its LoadFamily,
@@ -152,6 +170,7 @@ private:
 #define OLKCTL_SIM_MEMBER(Type, id) LazyFamily<Type> id##_;
   OLKCTL_SIM_FAMILIES(OLKCTL_SIM_MEMBER)
 #undef OLKCTL_SIM_MEMBER
+  std::shared_ptr<const SourceDocument> document_; // with members still to find
 };
 
 } // namespace OlkCtl::Sim

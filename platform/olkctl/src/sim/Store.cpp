@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 namespace OlkCtl::Sim {
@@ -49,19 +50,32 @@ private:
   int fd_;
 };
 
-std::string ReadAll(int fd, const std::string &path, off_t sizeHint) {
-  std::string text;
-  text.reserve(sizeHint > 0 ? static_cast<size_t>(sizeHint) : 0);
-  char buffer[65536];
+// The whole file, read straight into memory of its own: a copy through a
+// buffer, or a zero-filled string, costs as much as the skim of the file.
+struct FileText {
+  std::unique_ptr<char[]> bytes;
+  size_t size = 0;
+};
+
+FileText ReadAll(int fd, const std::string &path, off_t sizeHint) {
+  FileText file;
+  size_t capacity = sizeHint > 0 ? static_cast<size_t>(sizeHint) + 1 : 65536;
+  file.bytes = std::make_unique_for_overwrite<char[]>(capacity);
   for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (file.size == capacity) {
+      auto bigger = std::make_unique_for_overwrite<char[]>(capacity * 2);
+      std::memcpy(bigger.get(), file.bytes.get(), file.size);
+      file.bytes = std::move(bigger);
+      capacity *= 2;
+    }
+    ssize_t n = ::read(fd, file.bytes.get() + file.size, capacity - file.size);
     if (n < 0 && errno == EINTR)
       continue;
     if (n < 0)
       throw StateError(path + ": cannot read: " + ErrnoText(errno));
     if (n == 0)
-      return text;
-    text.append(buffer, static_cast<size_t>(n));
+      return file;
+    file.size += static_cast<size_t>(n);
   }
 }
 
@@ -330,7 +344,8 @@ std::shared_ptr<const State> FileStore::LoadLocked() {
     return cached_;
   if (!S_ISREG(st.st_mode))
     throw StateError(path_ + ": not a regular file");
-  std::shared_ptr<const State> state = OpenState(ReadAll(fd.Get(), path_, st.st_size), path_);
+  FileText text = ReadAll(fd.Get(), path_, st.st_size);
+  std::shared_ptr<const State> state = OpenState(std::move(text.bytes), text.size, path_);
   Cache(state, fd.Release(), st);
   return state;
 }
