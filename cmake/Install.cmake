@@ -50,10 +50,10 @@ set(CPACK_PACKAGE_VENDOR "orlocli developers")
 set(CPACK_PACKAGE_CONTACT "orlocli developers <orlocli@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "host command-line tool with its storage plug-in and a simulated host")
 set(CPACK_PACKAGE_DESCRIPTION
-    "orlocli runs storage commands (adapters, devices, paths, claim rules, ...)\n"
-    "on a simulated host kept in a JSON file; orlocli-host creates and inspects\n"
-    "such hosts. Headers, pkg-config and CMake files for building further\n"
-    "command plug-ins are included.")
+    "orlocli runs storage commands (adapters, devices, paths, claim rules, ...) \
+on a simulated host kept in a JSON file; orlocli-host creates and inspects \
+such hosts. Headers, pkg-config and CMake files for building further \
+command plug-ins are included.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
