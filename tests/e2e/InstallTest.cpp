@@ -19,8 +19,9 @@ class InstalledTree : public ::testing::Test {
 protected:
   void SetUp() override {
     // The built tree as it is; installing builds nothing.
-    ToolRun install = RunTool({"cmake", "--install", std::string(ORLOCLI_BIN_DIR) + "/..", "--prefix", "/opt/orlocli"},
-                              TestSupport::ToolOptions().Env({"DESTDIR=" + dir_.File("stage")}));
+    ToolRun install =
+        RunTool({"cmake", "--install", std::string(ORLOCLI_BIN_DIR) + "/..", "--prefix", "/opt/orlocli"},
+                TestSupport::ToolOptions().Env({"DESTDIR=" + dir_.File("stage")}));
     ASSERT_EQ(install.status, 0) << install.err;
     ToolRun init = RunTool({Bin("orlocli-host"), "init", host_});
     ASSERT_EQ(init.status, 0) << init.err;
@@ -81,7 +82,8 @@ TEST_F(InstalledTree, BuildsAndLoadsAnOutOfTreePlugin) {
   // package and installed into the plug-in directory it names.
   const std::string source = Installed("share/doc/orlocli/examples/plugin-hello");
   const std::string build = dir_.File("hello-build");
-  ToolRun configure = RunTool({"cmake", "-S", source, "-B", build, "-G", "Ninja", "-DCMAKE_PREFIX_PATH=" + prefix_});
+  ToolRun configure =
+      RunTool({"cmake", "-S", source, "-B", build, "-G", "Ninja", "-DCMAKE_PREFIX_PATH=" + prefix_});
   ASSERT_EQ(configure.status, 0) << configure.out << configure.err;
   ToolRun compile = RunTool({"cmake", "--build", build});
   ASSERT_EQ(compile.status, 0) << compile.out << compile.err;
@@ -122,7 +124,7 @@ TEST_F(InstalledTree, BuildsAndLoadsAnOutOfTreePlugin) {
   ToolRun flags = RunTool({"pkg-config", "--cflags", "--libs", "orlocli"}, pc);
   ASSERT_EQ(flags.status, 0) << flags.err;
   ToolRun direct = RunTool({"sh", "-c",
-                            "c++ -std=c++20 -shared -fPIC -Wl,--no-undefined -o " + dir_.File("libdirect.so") + " " +
-                                source + "/Hello.cpp " + flags.out});
+                            "c++ -std=c++20 -shared -fPIC -Wl,--no-undefined -o " +
+                                dir_.File("libdirect.so") + " " + source + "/Hello.cpp " + flags.out});
   EXPECT_EQ(direct.status, 0) << direct.err;
 }

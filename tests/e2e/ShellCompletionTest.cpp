@@ -27,7 +27,8 @@ const std::vector<Line> &Lines() {
       {{"storage", "core", "adapter", "rescan", "--type", "d"},
        {"delete\tPerform rescan and only delete DEAD devices.\n"}},
       // the tool's own options and their values are skipped on the way
-      {{"--host", "h.json", "--formatter", "json", "storage", "core", "adapter", "rescan", "-A", "x", "-t", "u"},
+      {{"--host", "h.json", "--formatter", "json", "storage", "core", "adapter", "rescan", "-A", "x", "-t",
+        "u"},
        {"update\tRescan existing paths only and update path states.\n"}},
       // a command's options, then the framework's own
       {{"storage", "core", "adapter", "list", "--"},

@@ -54,7 +54,9 @@ std::string RoffVerbatim(const std::string &text) {
   return out + ".fi\n";
 }
 
-std::string Option(const std::string &name) { return "\\fB" + RoffLine(name) + "\\fR"; }
+std::string Option(const std::string &name) {
+  return "\\fB" + RoffLine(name) + "\\fR";
+}
 
 void Parameter(const Json &p, std::ostream &out) {
   std::string names = Option("--" + p["long"].get<std::string>());

@@ -22,7 +22,9 @@ std::string Path(const Json &path) {
   return out;
 }
 
-std::string Text(const Json &value) { return value.is_null() ? std::string() : value.get<std::string>(); }
+std::string Text(const Json &value) {
+  return value.is_null() ? std::string() : value.get<std::string>();
+}
 
 std::string ExpandEnums(const Json &parameter) {
   const std::string description = Text(parameter["description"]);
@@ -139,15 +141,16 @@ void Command(const Json &command, std::ostream &out) {
     out << ".\n";
   }
   for (const auto &parameter : command["outputParameters"])
-    out << "Default `" << parameter[0].get<std::string>() << "`: `" << parameter[1].get<std::string>() << "`\n";
+    out << "Default `" << parameter[0].get<std::string>() << "`: `" << parameter[1].get<std::string>()
+        << "`\n";
   out << "\n";
 
   if (!command["examples"].empty()) {
     out << "Examples:\n\n";
     for (const auto &example : command["examples"]) {
       std::string tail = example[0].get<std::string>();
-      out << "- `orlocli " << path << (tail.empty() ? "" : " ") << tail << "`: " << example[1].get<std::string>()
-          << "\n";
+      out << "- `orlocli " << path << (tail.empty() ? "" : " ") << tail
+          << "`: " << example[1].get<std::string>() << "\n";
     }
     out << "\n";
   }
@@ -193,7 +196,8 @@ int main(int argc, char **argv) {
   else if (mode == "fish")
     RefGen::WriteFish(catalog, std::cout);
   else {
-    std::cerr << "usage: gen-reference [markdown|man|zsh|fish] < catalog, or gen-reference man-host ORLOCLI-HOST\n";
+    std::cerr
+        << "usage: gen-reference [markdown|man|zsh|fish] < catalog, or gen-reference man-host ORLOCLI-HOST\n";
     return 2;
   }
   return 0;

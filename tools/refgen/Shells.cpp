@@ -120,8 +120,8 @@ std::string ZshEntry(const Candidate &candidate) {
   return candidate.description.empty() ? word : word + ":" + candidate.description;
 }
 
-void ZshTable(const std::string &name, const std::vector<std::pair<std::string, std::vector<Candidate>>> &rows,
-              std::ostream &out) {
+void ZshTable(const std::string &name,
+              const std::vector<std::pair<std::string, std::vector<Candidate>>> &rows, std::ostream &out) {
   out << name << "=(\n";
   for (const auto &[key, candidates] : rows) {
     std::string lines;
