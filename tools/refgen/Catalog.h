@@ -14,6 +14,8 @@ using Json = nlohmann::ordered_json;
 
 // "storage core adapter list"
 std::string Path(const Json &path);
+// Single-quoted for sh, bash and zsh: a quote becomes '\''.
+std::string ShellQuote(const std::string &text);
 // A description, or "" for null.
 std::string Text(const Json &value);
 // A parameter's description with %ENUM% as "[a, b]" and %FULLENUM% as one

@@ -201,13 +201,6 @@ std::string RunTool(const std::string &command, int &status) {
   return output;
 }
 
-std::string ShellQuote(const std::string &text) {
-  std::string out = "'";
-  for (char c : text)
-    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
 } // namespace
 
 void WriteManPage(const Json &catalog, std::ostream &out) {

@@ -22,6 +22,13 @@ std::string Path(const Json &path) {
   return out;
 }
 
+std::string ShellQuote(const std::string &text) {
+  std::string out = "'";
+  for (char c : text)
+    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
 std::string Text(const Json &value) {
   return value.is_null() ? std::string() : value.get<std::string>();
 }

@@ -13,14 +13,6 @@ namespace RefGen {
 
 namespace {
 
-// Single-quoted for zsh and bash: a quote becomes '\''.
-std::string ShQuote(const std::string &text) {
-  std::string out = "'";
-  for (char c : text)
-    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
 // Single-quoted for fish: only a quote and a backslash are escaped.
 std::string FishQuote(const std::string &text) {
   std::string out = "'";
@@ -127,7 +119,7 @@ void ZshTable(const std::string &name,
     std::string lines;
     for (const Candidate &candidate : candidates)
       lines += (lines.empty() ? "" : "\n") + ZshEntry(candidate);
-    out << "  " << ShQuote(key) << " " << ShQuote(lines) << "\n";
+    out << "  " << ShellQuote(key) << " " << ShellQuote(lines) << "\n";
   }
   out << ")\n";
 }
