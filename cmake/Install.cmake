@@ -16,8 +16,12 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/platform/clikit/include/ ${PROJECT_SOURC
 
 # Man pages and completions are generated from the registered tree and kept in
 # the source tree (tools/gen-reference); a test fails when they are stale.
+# Man pages are installed compressed (gzip -9n, as Debian wants them; man reads
+# them either way).
 install(FILES ${PROJECT_SOURCE_DIR}/docs/man/orlocli.1 ${PROJECT_SOURCE_DIR}/docs/man/orlocli-host.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(CODE "execute_process(COMMAND gzip -9nf orlocli.1 orlocli-host.1
+  WORKING_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_MANDIR}/man1\" COMMAND_ERROR_IS_FATAL ANY)")
 install(FILES ${PROJECT_SOURCE_DIR}/completions/orlocli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME orlocli)
 install(FILES ${PROJECT_SOURCE_DIR}/completions/_orlocli DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
@@ -57,6 +61,8 @@ command plug-ins are included.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
+# bash loads the completion through bash-completion; zsh and fish need nothing.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS bash-completion)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The private libraries are in the package itself, not in a dependency.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
