@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <dlfcn.h>
 #include <limits.h>
 #include <malloc.h>
@@ -72,10 +73,7 @@ bool SplitToolOptions(const std::vector<std::string> &args, ToolOptions &options
   return true;
 }
 
-std::string PluginDirectory() {
-  const char *fromEnvironment = std::getenv("ORLOCLI_PLUGIN_DIR");
-  if (fromEnvironment && *fromEnvironment)
-    return fromEnvironment;
+std::string ExecutableDirectory() {
   char buffer[PATH_MAX];
   ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   if (length <= 0)
@@ -83,6 +81,41 @@ std::string PluginDirectory() {
   std::string self(buffer, static_cast<size_t>(length));
   size_t slash = self.rfind('/');
   return slash == std::string::npos ? "." : self.substr(0, slash == 0 ? 1 : slash);
+}
+
+// $ORLOCLI_PLUGIN_DIR; else the tool's own directory when the storage plug-in
+// lies beside it (the build tree); else the installed plug-in directory, found
+// from the tool's place, so an installed tree works under any prefix.
+// `shared` is true when the directory is the tool's own, which also holds the
+// libraries: then only the storage plug-in is taken from it.
+std::string PluginDirectory(bool &shared) {
+  shared = false;
+  const char *fromEnvironment = std::getenv("ORLOCLI_PLUGIN_DIR");
+  if (fromEnvironment && *fromEnvironment)
+    return fromEnvironment;
+  std::string own = ExecutableDirectory();
+  if (::access((own + "/" + kPluginFile).c_str(), F_OK) == 0) {
+    shared = true;
+    return own;
+  }
+  return own + "/" ORLOCLI_PLUGIN_RELDIR;
+}
+
+// The other plug-ins of a plug-in directory, in name order: every "*.so" file
+// but the storage plug-in, which is loaded first.
+std::vector<std::string> OtherPlugins(const std::string &directory) {
+  std::vector<std::string> names;
+  DIR *dir = ::opendir(directory.c_str());
+  if (!dir)
+    return names;
+  while (const dirent *entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name.size() > 3 && name.compare(name.size() - 3, 3, ".so") == 0 && name != kPluginFile)
+      names.push_back(name);
+  }
+  ::closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 } // namespace
@@ -116,37 +149,48 @@ int main(int argc, char **argv) {
     return CliKit::kExitUnusable;
   }
 
-  std::string pluginPath = PluginDirectory() + "/" + kPluginFile;
-  // Never closed: the command objects in the tree live in the plug-in's code.
-  // Lazy: a command binds only the functions it calls (2 % of a command's
-  // instructions). The plug-in links with --no-undefined, so nothing can be
-  // missing later.
-  void *plugin = ::dlopen(pluginPath.c_str(), RTLD_LAZY | RTLD_LOCAL);
-  if (!plugin) {
-    const char *reason = ::dlerror();
-    std::cerr << CliKit::OneLine("orlocli: cannot load plug-in " + pluginPath + ": " +
-                                 (reason ? reason : "unknown reason"))
-              << "\n";
-    return CliKit::kExitUnusable;
+  bool sharedDirectory = false;
+  const std::string pluginDirectory = PluginDirectory(sharedDirectory);
+  std::vector<std::string> pluginFiles = {kPluginFile};
+  if (!sharedDirectory) {
+    std::vector<std::string> others = OtherPlugins(pluginDirectory);
+    pluginFiles.insert(pluginFiles.end(), others.begin(), others.end());
   }
-  auto registerTree = reinterpret_cast<RegisterFunction>(::dlsym(plugin, "AutoCli_RegisterNamespaces"));
-  auto registerInternal =
-      reinterpret_cast<RegisterFunction>(::dlsym(plugin, "ClusteredOldk_RegisterInternalNamespace"));
-  if (!registerTree || !registerInternal) {
-    std::cerr << "orlocli: cannot load plug-in " << pluginPath << ": missing symbol "
-              << (registerTree ? "ClusteredOldk_RegisterInternalNamespace" : "AutoCli_RegisterNamespaces")
-              << "\n";
-    return CliKit::kExitUnusable;
-  }
-
   auto root = CliKit::AutoCli::Namespace::New();
   auto internalRoot = CliKit::AutoCli::Namespace::New();
-  try {
-    registerTree(root);
-    registerInternal(internalRoot);
-  } catch (const std::exception &error) {
-    std::cerr << "orlocli: plug-in " << pluginPath << " failed to register: " << error.what() << "\n";
-    return CliKit::kExitUnusable;
+  for (const std::string &file : pluginFiles) {
+    const std::string pluginPath = pluginDirectory + "/" + file;
+    // Never closed: the command objects in the tree live in the plug-in's code.
+    // Lazy: a command binds only the functions it calls (2 % of a command's
+    // instructions). The plug-in links with --no-undefined, so nothing can be
+    // missing later.
+    void *plugin = ::dlopen(pluginPath.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    if (!plugin) {
+      const char *reason = ::dlerror();
+      std::cerr << CliKit::OneLine("orlocli: cannot load plug-in " + pluginPath + ": " +
+                                   (reason ? reason : "unknown reason"))
+                << "\n";
+      return CliKit::kExitUnusable;
+    }
+    auto registerTree = reinterpret_cast<RegisterFunction>(::dlsym(plugin, "AutoCli_RegisterNamespaces"));
+    // Only the storage plug-in has an internal tree; another plug-in may have one.
+    auto registerInternal =
+        reinterpret_cast<RegisterFunction>(::dlsym(plugin, "ClusteredOldk_RegisterInternalNamespace"));
+    const bool storage = file == kPluginFile;
+    if (!registerTree || (storage && !registerInternal)) {
+      std::cerr << "orlocli: cannot load plug-in " << pluginPath << ": missing symbol "
+                << (registerTree ? "ClusteredOldk_RegisterInternalNamespace" : "AutoCli_RegisterNamespaces")
+                << "\n";
+      return CliKit::kExitUnusable;
+    }
+    try {
+      registerTree(root);
+      if (registerInternal)
+        registerInternal(internalRoot);
+    } catch (const std::exception &error) {
+      std::cerr << "orlocli: plug-in " << pluginPath << " failed to register: " << error.what() << "\n";
+      return CliKit::kExitUnusable;
+    }
   }
 
   // The host's own scripts (init scripts, the management daemon's
