@@ -249,6 +249,7 @@ void SettleDevice(State &state, const std::string &deviceName, const std::string
       break;
     }
   }
+  SettleNmpDevice(state, *device);
   HppFamily &hpp = state.hpp();
   const HppDeviceRecord *config = hpp.devices.Find(device->name);
   if (device->multipathPlugin == kHpp) {
