@@ -2,6 +2,8 @@
 // path's NMP configuration, and the texts several commands use.
 #pragma once
 
+#include "frame/Command.h"
+
 #include <hostctl/storage/Nmp.h>
 #include <hostctl/storage/StorageInfo.h>
 
@@ -26,5 +28,14 @@ std::unique_ptr<HostCtl::Storage::Nmp::NmpScsiPathConfig> NmpPathConfigOf(const 
 
 // "Device <name> Not controlled by the NMP plugin"
 std::string NotNmpText(const std::string &device);
+
+// The look-ups of the get and set commands: the NMP configuration of the
+// device (or path) `name`, or null after adding "Unable to find device with
+// the name ..." or the "Not controlled" text ("Unable to find path with the
+// name ...", "Path ... is not claimed by NMP").
+std::unique_ptr<HostCtl::Storage::Nmp::NmpDeviceConfig> FindNmpDevice(const std::string &name,
+                                                                      const Frame::OutputPtr &output);
+std::unique_ptr<HostCtl::Storage::Nmp::NmpScsiPathConfig> FindNmpPath(const std::string &name,
+                                                                      const Frame::OutputPtr &output);
 
 } // namespace TarvexCli::Nmp

@@ -10,6 +10,7 @@
 #include <hostctl/storage/StorageInfo.h>
 #include <olkctl/storage/LunImpl.h>
 #include <olkctl/storage/NmpImpl.h>
+#include <olkctl/storage/ScsiPathImpl.h>
 
 #include <memory>
 #include <string>
@@ -50,6 +51,29 @@ std::unique_ptr<NmpScsiPathConfig> NmpPathConfigOf(const std::string &pathName) 
 
 std::string NotNmpText(const std::string &device) {
   return "Device " + device + " Not controlled by the NMP plugin";
+}
+
+std::unique_ptr<NmpDeviceConfig> FindNmpDevice(const std::string &name, const Frame::OutputPtr &output) {
+  auto device = OlkCtl::Storage::LunImpl::GetLun(name, false);
+  if (!device) {
+    output->AddErrorMessage("Unable to find device with the name " + name);
+    return nullptr;
+  }
+  auto config = NmpDeviceConfigOf(device->GetName());
+  if (!config)
+    output->AddErrorMessage(NotNmpText(name));
+  return config;
+}
+
+std::unique_ptr<NmpScsiPathConfig> FindNmpPath(const std::string &name, const Frame::OutputPtr &output) {
+  if (!OlkCtl::Storage::ScsiPathImpl::GetPath(name)) {
+    output->AddErrorMessage("Unable to find path with the name " + name);
+    return nullptr;
+  }
+  auto config = NmpPathConfigOf(name);
+  if (!config)
+    output->AddErrorMessage("Path " + name + " is not claimed by NMP");
+  return config;
 }
 
 namespace {
@@ -349,12 +373,7 @@ void FixedGetPreferred::ExecuteInternal(const Frame::InputPtr &input, const Fram
   const std::string name = input->GetParameter("device");
   auto result = GetOutputStructure();
   try {
-    auto device = OlkCtl::Storage::LunImpl::GetLun(name, false);
-    if (!device) {
-      output->AddErrorMessage("Unable to find device with the name " + name);
-    } else if (auto config = NmpDeviceConfigOf(device->GetName()); !config) {
-      output->AddErrorMessage(NotNmpText(name));
-    } else {
+    if (auto config = FindNmpDevice(name, output)) {
       auto pspConfig = config->GetPathSelectionPolicyDeviceConfig();
       auto *fixed = dynamic_cast<FixedPathSelectionPolicyDeviceConfig *>(pspConfig.get());
       if (!fixed) {

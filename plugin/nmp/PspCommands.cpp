@@ -103,13 +103,9 @@ void PspGetConfig::ExecuteInternal(const Frame::InputPtr &input, const Frame::Ou
   const std::string name = input->GetParameter("device");
   std::string result;
   try {
-    if (!OlkCtl::Storage::LunImpl::GetLun(name, false)) {
-      output->AddErrorMessage("Unable to find device with the name " + name);
-    } else if (auto config = NmpDeviceConfigOf(name); !config) {
-      output->AddErrorMessage(NotNmpText(name));
-    } else if (auto pspConfig = config->GetPathSelectionPolicyDeviceConfig()) {
-      result = pspConfig->GetConfigString();
-    }
+    if (auto config = FindNmpDevice(name, output))
+      if (auto pspConfig = config->GetPathSelectionPolicyDeviceConfig())
+        result = pspConfig->GetConfigString();
   } catch (const HostCtlException &e) {
     Frame::AddHostError(output, "Unable to get PSP configuration: ", e);
   }
@@ -176,13 +172,8 @@ void PspGetPathConfig::ExecuteInternal(const Frame::InputPtr &input, const Frame
   const std::string name = input->GetParameter("path");
   std::string result;
   try {
-    if (!OlkCtl::Storage::ScsiPathImpl::GetPath(name)) {
-      output->AddErrorMessage("Unable to find path with the name " + name);
-    } else if (auto config = NmpPathConfigOf(name); !config) {
-      output->AddErrorMessage("Path " + name + " is not claimed by NMP");
-    } else {
+    if (auto config = FindNmpPath(name, output))
       result = config->GetPathSelectionPolicyConfigString();
-    }
   } catch (const HostCtlException &e) {
     Frame::AddHostError(output, "Unable to get PSP configuration: ", e);
   }
@@ -261,12 +252,10 @@ void RoundRobinGetConfig::ExecuteInternal(const Frame::InputPtr &input, const Fr
   const std::string name = input->GetParameter("device");
   auto result = GetOutputStructure();
   try {
-    std::unique_ptr<NmpDeviceConfig> config;
     std::unique_ptr<RoundRobinPathSelectionPolicyDeviceConfig> rr;
-    if (!OlkCtl::Storage::LunImpl::GetLun(name, false)) {
-      output->AddErrorMessage("Unable to find device with the name " + name);
-    } else if (!(config = NmpDeviceConfigOf(name))) {
-      output->AddErrorMessage(NotNmpText(name));
+    auto config = FindNmpDevice(name, output);
+    if (!config) {
+      // the look-up said why
     } else if (!(rr = AsRoundRobin(config->GetPathSelectionPolicyDeviceConfig()))) {
       output->AddErrorMessage("Device " + name + " Does not use the Round Robin path selection policy.");
     } else {

@@ -7,7 +7,6 @@
 #include <hostctl/storage/Nmp.h>
 #include <olkctl/storage/LunImpl.h>
 #include <olkctl/storage/NmpImpl.h>
-#include <olkctl/storage/ScsiPathImpl.h>
 #include <olkctl/storage/StorageInfoImpl.h>
 
 #include <memory>
@@ -426,16 +425,9 @@ void SatpGetConfig::ExecuteInternal(const Frame::InputPtr &input, const Frame::O
   const bool excludeTpg = input->IsFlagSet("exclude-tpg-info");
   std::string result;
   try {
-    if (!name.empty()) {
-      auto device = OlkCtl::Storage::LunImpl::GetLun(name, false);
-      if (!device) {
-        output->AddErrorMessage("Unable to find device with the name " + name);
-      } else if (auto config = NmpDeviceConfigOf(device->GetName()); !config) {
-        output->AddErrorMessage(NotNmpText(name));
-      } else {
+    if (!name.empty())
+      if (auto config = FindNmpDevice(name, output))
         result = config->GetStorageArrayTypeOptionString(excludeTpg);
-      }
-    }
   } catch (const HostCtlException &e) {
     Frame::AddHostError(output, "Unable to get SATP configuration: ", e);
   }
@@ -462,15 +454,10 @@ void SatpSetConfig::ExecuteInternal(const Frame::InputPtr &input, const Frame::O
   const std::string name = input->GetParameter("device");
   const std::string text = input->GetParameter("config");
   try {
-    if (name.empty()) {
+    if (name.empty())
       output->AddErrorMessage("Must specify --device.");
-    } else if (auto device = OlkCtl::Storage::LunImpl::GetLun(name, false); !device) {
-      output->AddErrorMessage("Unable to find device with the name " + name);
-    } else if (auto config = NmpDeviceConfigOf(name); !config) {
-      output->AddErrorMessage(NotNmpText(name));
-    } else {
+    else if (auto config = FindNmpDevice(name, output))
       config->SetStorageArrayTypeOptionString(text, false);
-    }
     Frame::SetTrueResult(output);
   } catch (const HostCtlException &e) {
     Frame::AddHostError(output, "Unable to set SATP configuration: ", e);
@@ -495,15 +482,10 @@ void SatpGetPathConfig::ExecuteInternal(const Frame::InputPtr &input, const Fram
   const std::string name = input->GetParameter("path");
   std::string result;
   try {
-    if (name.empty()) {
+    if (name.empty())
       output->AddErrorMessage("Must specify --path.");
-    } else if (!OlkCtl::Storage::ScsiPathImpl::GetPath(name)) {
-      output->AddErrorMessage("Unable to find path with the name " + name);
-    } else if (auto config = NmpPathConfigOf(name); !config) {
-      output->AddErrorMessage("Path " + name + " is not claimed by NMP");
-    } else {
+    else if (auto config = FindNmpPath(name, output))
       result = config->GetStorageArrayTypeConfigString();
-    }
   } catch (const HostCtlException &e) {
     Frame::AddHostError(output, "Unable to get SATP configuration: ", e);
   }
@@ -530,15 +512,10 @@ void SatpSetPathConfig::ExecuteInternal(const Frame::InputPtr &input, const Fram
   const std::string name = input->GetParameter("path");
   const std::string text = input->GetParameter("config");
   try {
-    if (name.empty()) {
+    if (name.empty())
       output->AddErrorMessage("Must specify --path.");
-    } else if (!OlkCtl::Storage::ScsiPathImpl::GetPath(name)) {
-      output->AddErrorMessage("Unable to find path with the name " + name);
-    } else if (auto config = NmpPathConfigOf(name); !config) {
-      output->AddErrorMessage("Path " + name + " is not claimed by NMP");
-    } else {
+    else if (auto config = FindNmpPath(name, output))
       config->SetStorageArrayTypeConfigString(text);
-    }
     Frame::SetTrueResult(output);
   } catch (const HostCtlException &e) {
     Frame::AddHostError(output, "Unable to set SATP configuration: ", e);
