@@ -283,10 +283,17 @@ TEST(NmpClaimingTest, SatpRulesApplyAtTheNextClaim) {
             "TVX_SATP_LOCAL cache=on TVX_PSP_FIXED");
 
   // The PE reports target port groups: the first vendor rule with tpgs_on
-  // (round robin), where the profile had it on MRU.
+  // (round robin, with default settings where the profile had the latency
+  // policy).
   const std::string pe = "naa.6006016048503200c0e4d3a2b1f0e9d8";
+  EXPECT_EQ(
+      Text(OnlyRow(RunCommand("storage nmp psp roundrobin deviceconfig get -d " + pe).root), "Limit Type"),
+      "Latency");
   ASSERT_TRUE(Succeeded(RunCommand("storage core claiming reclaim -d " + pe)));
   EXPECT_EQ(Policy(pe), "TVX_SATP_ALUA TVX_PSP_RR");
+  EXPECT_EQ(
+      Text(OnlyRow(RunCommand("storage nmp psp roundrobin deviceconfig get -d " + pe).root), "Limit Type"),
+      "Default");
   // The EMC LUN's device rule gives Fixed with its preferred path.
   ASSERT_TRUE(Succeeded(RunCommand("storage nmp psp fixed deviceconfig set -g -E -d " + kEmc)));
   ASSERT_TRUE(Succeeded(RunCommand("storage core claiming reclaim -d " + kEmc)));
