@@ -77,22 +77,6 @@ void RequireNmp(const State &state) {
     throw HostCtlException("The NMP plug-in is not loaded.");
 }
 
-std::string TrimRight(const std::string &text) {
-  size_t end = text.find_last_not_of(' ');
-  return end == std::string::npos ? std::string() : text.substr(0, end + 1);
-}
-
-// "*" matches anything, "ABC*" any text starting with ABC, anything else the
-// same text (vendor and model come padded with blanks).
-bool TextMatches(const std::string &pattern, const std::string &value) {
-  if (pattern == "*")
-    return true;
-  const std::string text = TrimRight(value);
-  if (!pattern.empty() && pattern.back() == '*')
-    return text.compare(0, pattern.size() - 1, pattern, 0, pattern.size() - 1) == 0;
-  return text == pattern;
-}
-
 // The facts a SATP rule matches a device by.
 struct DeviceFacts {
   const DeviceRecord *device = nullptr;
@@ -143,9 +127,9 @@ bool RuleMatches(const SatpRuleRecord &rule, const DeviceFacts &facts) {
     return rule.device == device.name ||
            std::find(device.uids.begin(), device.uids.end(), rule.device) != device.uids.end();
   case RuleGroup::VendorModel:
-    if (!rule.vendor.empty() && !TextMatches(rule.vendor, device.vendor))
+    if (!rule.vendor.empty() && !ClaimTextMatches(rule.vendor, device.vendor))
       return false;
-    if (!rule.model.empty() && !TextMatches(rule.model, device.model))
+    if (!rule.model.empty() && !ClaimTextMatches(rule.model, device.model))
       return false;
     // The one claim option the host knows: whether the device reports target
     // port groups.
