@@ -39,7 +39,8 @@ HPP with NVMe paths, RAID volumes and XVol protocol endpoints, in a repeating
 pattern of 16 devices; paths masked by MASK_PATH claim rules and unclaimed
 paths, which lead to no device (one of each per 64 devices, at least one of
 each when there are devices); the adapters' transport data and FPIN counters;
-and the system claim rules. The same options and seed always give the same
+the system claim rules; and the default host's SATPs, SATP rules and PSPs,
+which give the NMP's devices their SATP and PSP. The same options and seed always give the same
 file, byte for byte.
 
   --adapters N          Adapters, 7 to 1024 (default 8). The first seven are
@@ -1015,6 +1016,9 @@ struct Builder {
     state.system().bootDevice.clear();
     state.claimRules() = base->claimRules();
     state.plugins() = base->plugins(); // the default host's plug-ins and module register
+    // The NMP's SATPs with their rules, and its PSPs; devices are configured below.
+    state.nmp().satps = base->nmp().satps;
+    state.nmp().psps = base->nmp().psps;
     ClaimRuleClassRecord &mp = state.claimRules().mp;
     for (bool runtimeSide : {true, false}) {
       // Location rules name the default host's adapters; ours come below.
@@ -1045,9 +1049,10 @@ struct Builder {
     AddFpinTargets();
     AddVolumes();
     state.Reindex();
-    // The HPP's devices get the configuration its claiming gives them.
+    // The HPP's and the NMP's devices get the configuration their claiming
+    // gives them (for the NMP, by the SATP rules).
     for (const DeviceRecord &device : state.devices().records)
-      if (device.multipathPlugin == "HPP")
+      if (device.multipathPlugin == "HPP" || device.multipathPlugin == "NMP")
         SettleDevice(state, device.name);
   }
 };

@@ -6,7 +6,6 @@
 
 extern "C" {
 
-void Nmp_RegisterNamespaces(NamespaceNodePtr) {}
 void KFlash_RegisterNamespaces(NamespaceNodePtr) {}
 void IOFilter_RegisterNamespaces(NamespaceNodePtr) {}
 

@@ -6,6 +6,7 @@
 #include "sim/Faults.h"
 #include "sim/Store.h"
 
+#include <olkctl/storage/NmpImpl.h>
 #include <olkctl/storage/PsaPluginImpl.h>
 #include <olkctl/storage/StorageInfoImpl.h>
 
@@ -84,6 +85,8 @@ std::unique_ptr<PsaMultipathPlugin> MultipathPlugin(const Snapshot &state, const
     return nullptr;
   if (name == "HPP")
     return NewHppPlugin(state);
+  if (name == "NMP")
+    return std::make_unique<Storage::Nmp::NmpPsaPluginImpl>(state);
   return std::make_unique<MultipathPluginObject>(name);
 }
 

@@ -197,6 +197,10 @@ void ApplyHppConfigString(State &state, DeviceRecord &device, const std::string 
 
 } // namespace
 
+bool ClaimTextMatches(const std::string &pattern, const std::string &value) {
+  return TextMatches(pattern, value);
+}
+
 std::size_t ClaimPaths(State &state, const std::function<bool(const PathRecord &)> &select) {
   const std::vector<ClaimRuleRecord> &rules = state.claimRules().mp.runtime; // sorted by rule ID
   // Device name -> the configuration string of the rule that gave it its
@@ -249,6 +253,7 @@ void SettleDevice(State &state, const std::string &deviceName, const std::string
       break;
     }
   }
+  SettleNmpDevice(state, *device);
   HppFamily &hpp = state.hpp();
   const HppDeviceRecord *config = hpp.devices.Find(device->name);
   if (device->multipathPlugin == kHpp) {
@@ -315,7 +320,8 @@ std::size_t ClaimDeviceFilters(State &state, const std::function<bool(const Devi
 std::string HwacPluginOf(const State &state, const DeviceRecord &device) {
   const std::vector<std::string> filterPlugins = state.plugins().LoadedOfClass("Filter");
   const bool filtered =
-      device.psaConfig && std::any_of(device.filters.begin(), device.filters.end(), [&](const std::string &name) {
+      device.psaConfig &&
+      std::any_of(device.filters.begin(), device.filters.end(), [&](const std::string &name) {
         return std::find(filterPlugins.begin(), filterPlugins.end(), name) != filterPlugins.end();
       });
   if (!filtered)

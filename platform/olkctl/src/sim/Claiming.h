@@ -28,6 +28,11 @@ struct DeviceRecord;
 // HPP path. Returns the number of selected paths.
 std::size_t ClaimPaths(State &state, const std::function<bool(const PathRecord &)> &select);
 
+// How claim rules match a device's vendor and model: "*" matches anything,
+// "ABC*" any text starting with ABC, anything else the same text; the device's
+// blank padding does not count.
+bool ClaimTextMatches(const std::string &pattern, const std::string &value);
+
 // Whether paths of the class that appear are claimed without being asked to
 // (automatic claiming is on unless switched off per class).
 bool AutoClaims(const State &state, const std::string &ruleClass);
