@@ -10,6 +10,8 @@
 #include "family/Fpin.h"
 #include "family/Hpp.h"
 #include "family/Hwac.h"
+#include "family/IOFilters.h"
+#include "family/KFlash.h"
 #include "family/Paths.h"
 #include "family/Plugins.h"
 #include "family/San.h"
@@ -53,7 +55,9 @@ constexpr int kSchemaVersion = 1;
   X(DetachedFamily, detachedDevices)                                                                         \
   X(SanFamily, san)                                                                                          \
   X(FpinFamily, fpin)                                                                                        \
-  X(VolumeFamily, volumes)
+  X(VolumeFamily, volumes)                                                                                   \
+  X(IOFilterFamily, ioFilters)                                                                               \
+  X(KFlashFamily, kflash)
 
 // A host document's text, kept while some family of it has not been read.
 struct SourceDocument {
