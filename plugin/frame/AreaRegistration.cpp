@@ -7,7 +7,5 @@
 extern "C" {
 
 void Nmp_RegisterNamespaces(NamespaceNodePtr) {}
-void KFlash_RegisterNamespaces(NamespaceNodePtr) {}
-void IOFilter_RegisterNamespaces(NamespaceNodePtr) {}
 
 } // extern "C"
