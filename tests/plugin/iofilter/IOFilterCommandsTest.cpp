@@ -100,30 +100,18 @@ TEST(IOFilterEnableTest, RoundTripAndRefusal) {
 }
 
 TEST(IOFilterCommandsTest, HostFailures) {
-  struct Case {
-    std::string command;
-    std::string operation;
-    std::string target;
-    std::string error;
-  };
-  const std::vector<Case> cases = {
-      {"list", "IOFilterInfo::ListInstalledFilters", "", "Unable to list IOFilters. Error was: boom"},
-      // the whole list is fetched also for one name
-      {"list -f olcache", "IOFilterInfo::ListInstalledFilters", "",
+  ExpectHostFailures({
+      {"storage iofilter list", "IOFilterInfo::ListInstalledFilters", "",
        "Unable to list IOFilters. Error was: boom"},
-      {"list", "Host::GetIOFilterInfo", "", "Unable to list IOFilters. Error was: boom"},
-      {"enable -f olqos", "IOFilterInfo::EnableFilter", "olqos",
+      // the whole list is fetched also for one name
+      {"storage iofilter list -f olcache", "IOFilterInfo::ListInstalledFilters", "",
+       "Unable to list IOFilters. Error was: boom"},
+      {"storage iofilter list", "Host::GetIOFilterInfo", "", "Unable to list IOFilters. Error was: boom"},
+      {"storage iofilter enable -f olqos", "IOFilterInfo::EnableFilter", "olqos",
        "Failed to enable iofilter olqos. Error was: boom"},
-      {"enable -f olqos", "Host::GetIOFilterInfo", "", "Failed to enable iofilter olqos. Error was: boom"},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.command + " / " + c.operation);
-    UseProfile();
-    InjectFault(c.operation, c.target, "boom");
-    auto run = RunCommand("storage iofilter " + c.command);
-    EXPECT_EQ(run.errors, std::vector<std::string>{c.error});
-    EXPECT_EQ(run.root, nullptr);
-  }
+      {"storage iofilter enable -f olqos", "Host::GetIOFilterInfo", "",
+       "Failed to enable iofilter olqos. Error was: boom"},
+  });
   // A failed enable leaves the filter as it was.
   UseProfile();
   InjectFault("IOFilterInfo::EnableFilter", "olqos", "boom");

@@ -179,26 +179,16 @@ TEST(KFlashDeviceListTest, UsedAndEligibleFilters) {
   }
 }
 
+// On the default host: the SSD with an empty 0xfb partition, and the remote SAS SSD.
 TEST(KFlashDeviceListTest, HostFailures) {
-  struct Case {
-    std::string operation;
-    std::string target;
-  };
-  const std::vector<Case> cases = {
-      {"StorageInfo::GetDiskLuns", ""},
-      {"DiskLun::GetPartitions", "local"},
-      {"DiskLun::IsTransportType", "remote"},
-      {"VmFileSystemImpl::FindOlfsFileSystemGivenHeadPartition", "local:1"},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.operation);
-    UseDiskHost({{"local", kTiB, true, "[" + Partition(1, 0xfb) + "]"}, {"remote", kTiB, false}},
-                {{"sas0", "remote"}});
-    InjectFault(c.operation, c.target, "boom");
-    auto run = RunCommand("storage kflash device list");
-    EXPECT_EQ(run.errors, std::vector<std::string>{"Error getting kflash device list boom"});
-    EXPECT_EQ(run.root, nullptr);
-  }
+  const std::string error = "Error getting kflash device list boom";
+  ExpectHostFailures({
+      {"storage kflash device list", "StorageInfo::GetDiskLuns", "", error},
+      {"storage kflash device list", "DiskLun::GetPartitions", "naa.5000cca0b1c2e004", error},
+      {"storage kflash device list -u true", "DiskLun::IsTransportType", "naa.5000cca0b1c2e003", error},
+      {"storage kflash device list", "VmFileSystemImpl::FindOlfsFileSystemGivenHeadPartition",
+       "naa.5000cca0b1c2e004:1", error},
+  });
 }
 
 TEST(KFlashModuleTest, ModeMaskTexts) {
@@ -268,24 +258,14 @@ TEST(KFlashModuleTest, ModuleListKeepsHostOrder) {
 }
 
 TEST(KFlashModuleTest, HostFailures) {
-  struct Case {
-    std::string command;
-    std::string operation;
-    std::string target;
-    std::string error;
-  };
-  const std::vector<Case> cases = {
-      {"list", "KFlashInfo::GetModuleNames", "", "Error getting kflash module list boom"},
-      {"get", "KFlashInfo::GetModuleInfo", "kfc", "Error getting kflash module info boom"},
-      {"get -m kfwb", "KFlashInfo::GetModuleInfo", "kfwb", "Error getting kflash module info boom"},
-      {"stats get", "KFlashInfo::GetModuleStats", "kfc", "Unable to get kflash module statistics.boom"},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.command);
-    UseProfile();
-    InjectFault(c.operation, c.target, "boom");
-    auto run = RunCommand("storage kflash module " + c.command);
-    EXPECT_EQ(run.errors, std::vector<std::string>{c.error});
-    EXPECT_EQ(run.root, nullptr);
-  }
+  ExpectHostFailures({
+      {"storage kflash module list", "KFlashInfo::GetModuleNames", "",
+       "Error getting kflash module list boom"},
+      {"storage kflash module get", "KFlashInfo::GetModuleInfo", "kfc",
+       "Error getting kflash module info boom"},
+      {"storage kflash module get -m kfwb", "KFlashInfo::GetModuleInfo", "kfwb",
+       "Error getting kflash module info boom"},
+      {"storage kflash module stats get", "KFlashInfo::GetModuleStats", "kfc",
+       "Unable to get kflash module statistics.boom"},
+  });
 }

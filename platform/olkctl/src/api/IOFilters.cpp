@@ -32,22 +32,7 @@ IOFilterInfoImpl::~IOFilterInfoImpl() = default;
 std::vector<HostCtl::System::IOFilter> IOFilterInfoImpl::ListInstalledFilters() {
   Sim::CheckFault(FaultOp::IOFilterInfo_ListInstalledFilters);
   const auto state = Sim::Current().Read();
-  std::vector<HostCtl::System::IOFilter> filters;
-  filters.reserve(state->ioFilters().filters.size());
-  for (const Sim::IOFilterRecord &record : state->ioFilters().filters) {
-    HostCtl::System::IOFilter filter;
-    filter.id = record.id;
-    filter.name = record.name;
-    filter.vendor = record.vendor;
-    filter.version = record.version;
-    filter.description = record.description;
-    filter.releaseDate = record.releaseDate;
-    filter.state = record.state;
-    filter.localId = record.localId;
-    filter.filterClass = record.filterClass;
-    filters.push_back(std::move(filter));
-  }
-  return filters;
+  return state->ioFilters().filters;
 }
 
 // Every installed filter of that name is enabled: the host enables a filter by

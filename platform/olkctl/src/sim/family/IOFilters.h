@@ -3,27 +3,18 @@
 // same filter from two vendors, or in two versions.
 #pragma once
 
+#include <hostctl/System.h>
+
 #include <nlohmann/json_fwd.hpp>
 
-#include <cstdint>
-#include <string>
 #include <vector>
 
 namespace OlkCtl::Sim {
 
 class Node;
 
-struct IOFilterRecord {
-  std::string id;
-  std::string name;
-  std::string vendor;
-  std::string version;
-  std::string description;
-  std::string releaseDate;
-  int32_t state = 1; // 0: enabled
-  std::string localId;
-  std::string filterClass;
-};
+// The host's own record, kept as the API hands it out.
+using IOFilterRecord = HostCtl::System::IOFilter;
 
 struct IOFilterFamily {
   std::vector<IOFilterRecord> filters; // host order
