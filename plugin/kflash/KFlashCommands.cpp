@@ -41,7 +41,8 @@ struct Verdict {
 // One SSD against the eligibility table, first row that applies. The size
 // arithmetic is unsigned on purpose: a device under 1 MiB wraps around and is
 // judged too big.
-Verdict Judge(const HostCtl::Storage::DiskLun &disk, const OlkCtl::Storage::DiskLunImpl *impl) {
+Verdict Judge(const HostCtl::Storage::DiskLun &disk, const OlkCtl::Storage::DiskLunImpl *impl,
+              const std::vector<HostCtl::Storage::DiskPartition> &partitions) {
   const uint64_t usable = disk.GetSize() - kOneMiB;
   if (usable <= kSmallestUsable)
     return {"No, it is too small", false, false};
@@ -52,7 +53,6 @@ Verdict Judge(const HostCtl::Storage::DiskLun &disk, const OlkCtl::Storage::Disk
       return {"Detected as a remote SAS SSD", false, false};
     return {"Is not local SSD device", false, false};
   }
-  const auto partitions = disk.GetPartitions();
   if (partitions.size() == 1) {
     if (partitions[0].type == 0)
       return {"Yes, this is a blank disk.", true, false};
@@ -110,7 +110,10 @@ void KFlashDeviceList::ExecuteInternal(const Frame::InputPtr &input, const Frame
     for (const auto &disk : disks) {
       if (!disk->IsSSD())
         continue;
-      const Verdict verdict = Judge(*disk, dynamic_cast<const OlkCtl::Storage::DiskLunImpl *>(disk.get()));
+      // Every SSD's partitions are read, whichever test decides.
+      const auto partitions = disk->GetPartitions();
+      const Verdict verdict =
+          Judge(*disk, dynamic_cast<const OlkCtl::Storage::DiskLunImpl *>(disk.get()), partitions);
       if (byUsed && verdict.used != wantUsed)
         continue;
       if (byEligible && verdict.eligible != wantEligible)

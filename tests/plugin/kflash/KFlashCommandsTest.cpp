@@ -185,10 +185,15 @@ TEST(KFlashDeviceListTest, HostFailures) {
   ExpectHostFailures({
       {"storage kflash device list", "StorageInfo::GetDiskLuns", "", error},
       {"storage kflash device list", "DiskLun::GetPartitions", "naa.5000cca0b1c2e004", error},
+      {"storage kflash device list", "DiskLun::GetPartitions", "naa.5000cca0b1c2e001", error}, // too small
       {"storage kflash device list -u true", "DiskLun::IsTransportType", "naa.5000cca0b1c2e003", error},
       {"storage kflash device list", "VmFileSystemImpl::FindOlfsFileSystemGivenHeadPartition",
        "naa.5000cca0b1c2e004:1", error},
   });
+  // A disk that is not an SSD is skipped before anything is asked of it.
+  UseProfile();
+  InjectFault("DiskLun::GetPartitions", "naa.5000c500d4e5f6a7", "boom");
+  EXPECT_TRUE(RunCommand("storage kflash device list").errors.empty());
 }
 
 TEST(KFlashModuleTest, ModeMaskTexts) {
