@@ -171,6 +171,17 @@ std::vector<Row> Rows(const MetaObjectPtr &root) {
   return rows;
 }
 
+void ExpectHostFailures(const std::vector<HostFailureCase> &cases) {
+  for (const HostFailureCase &c : cases) {
+    SCOPED_TRACE(c.command + " / " + c.operation);
+    UseProfile();
+    InjectFault(c.operation, c.target, "boom");
+    auto run = RunCommand(c.command);
+    EXPECT_EQ(run.errors, std::vector<std::string>{c.error});
+    EXPECT_EQ(run.root, nullptr);
+  }
+}
+
 Row OnlyRow(const MetaObjectPtr &root) {
   auto rows = Rows(root);
   if (rows.size() != 1) {

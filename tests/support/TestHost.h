@@ -77,6 +77,19 @@ bool Succeeded(const CommandRun &run);
 // The text of a string result; "(none)" when the result is not a string.
 std::string RootText(const CliKit::MetaObj::MetaObjectPtr &root);
 
+// --- host failures ---
+
+// One command line meeting one injected host failure, and the one error it adds.
+struct HostFailureCase {
+  std::string command;
+  std::string operation;
+  std::string target; // "" : any
+  std::string error;
+};
+// Runs each case on a fresh default host whose `operation` fails with the
+// message "boom", and checks that it adds exactly its error and sets no result.
+void ExpectHostFailures(const std::vector<HostFailureCase> &cases);
+
 // --- reading results ---
 
 using Row = std::shared_ptr<CliKit::MetaObj::MetaStruct>;

@@ -23,7 +23,8 @@ const std::vector<std::string> kDefaultPaths = {
     "olhba3:C0:T1:L1",  "olhba64:C0:T0:L1", "olhba2:C0:T0:L2", "olhba3:C0:T0:L2", "olhba3:C0:T1:L3",
     "olhba5:C0:T0:L1",  "olhba6:C2:T0:L0",  "olhba2:C0:T3:L0", "olhba4:C0:T0:L0", "olhba2:C0:T2:L5",
     "olhba64:C1:T0:L0", "olhba0:C0:T1:L0",  "olhba0:C0:T3:L0", "olhba0:C0:T2:L0", "olhba65:C0:T0:L7",
-    "olhba65:C0:T1:L7"};
+    "olhba65:C0:T1:L7", "olhba0:C0:T4:L0",  "olhba0:C0:T5:L0", "olhba6:C0:T6:L0", "olhba0:C0:T7:L0",
+    "olhba0:C0:T8:L0",  "olhba0:C0:T9:L0",  "olhba0:C0:T10:L0"};
 
 // A small host: FC adapter "olhba2", NVMe adapter "olhba5"; a SCSI device with
 // a second UID and a display name, an NVMe device, and a device in use. The

@@ -27,7 +27,9 @@ TEST(ProtocolDeviceListTest, SplitsByProtocol) {
        {"naa.5000c500a1b2c3d4", "mpx.olhba1:C0:T0:L0", "naa.60060160a0b2320089abcdef01234567",
         "naa.60000970000197600123533030314241", "naa.600508b1001c5a2e9f0e1d2c3b4a5968",
         "naa.6006016048503200c0e4d3a2b1f0e9d8", "naa.5000cca0b1c2d3e4", "naa.5000c500d4e5f6a7",
-        "mpx.olhba0:C0:T4:L0", "naa.624a9370c1d2e3f4a5b6c7d8e9f00001"},
+        "mpx.olhba0:C0:T4:L0", "naa.624a9370c1d2e3f4a5b6c7d8e9f00001", "naa.5000cca0b1c2e001",
+        "naa.5000cca0b1c2e002", "naa.5000cca0b1c2e003", "naa.5000cca0b1c2e004", "naa.5000cca0b1c2e005",
+        "naa.5000cca0b1c2e006", "naa.5000cca0b1c2e007"},
        {}},
       // Found, then dropped by the protocol filter: no error.
       {"storage core nvme device list -d naa.5000c500a1b2c3d4", {}, {}},

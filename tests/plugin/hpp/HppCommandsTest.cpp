@@ -160,7 +160,7 @@ TEST(HppDeviceListTest, CurrentPathAndWorkingSet) {
 
 TEST(HppDeviceListTest, DeviceFilterAndUncontrolledDevices) {
   UseProfile();
-  EXPECT_EQ(Column(RunCommand("storage core device list").root, "Device").size(), 14u);
+  EXPECT_EQ(Column(RunCommand("storage core device list").root, "Device").size(), 21u);
   auto otherUid = RunCommand("storage hpp device list -d olr.02000000005000cca0b1c2d3e4485331363030");
   ASSERT_TRUE(RootList(otherUid.root));
   EXPECT_EQ(RootList(otherUid.root)->Size(), 0u);

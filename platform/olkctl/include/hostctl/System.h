@@ -17,6 +17,19 @@ public:
   virtual std::string GetBootDeviceName() = 0;
 };
 
+// An installed I/O filter, its fields in the host's record order.
+struct IOFilter {
+  std::string id;
+  std::string name;
+  std::string vendor;
+  std::string version;
+  std::string description;
+  std::string releaseDate;
+  int32_t state = 1; // 0: enabled; any other value: not enabled
+  std::string localId;
+  std::string filterClass; // "cache", "replication", ...
+};
+
 } // namespace HostCtl::System
 
 namespace HostCtl::Hardware {
@@ -40,10 +53,14 @@ public:
 
 namespace HostCtl::IOFilter {
 
-// The I/O filter family brings its operations with the commands that need them.
+// The I/O filter information object: installed filters and their enablement.
 class OLKCTL_API IOFilterInfo {
 public:
   virtual ~IOFilterInfo() = default;
+  // In host order; two filters may share a name.
+  virtual std::vector<System::IOFilter> ListInstalledFilters() = 0;
+  // Refuses a name that is not installed; enabling an enabled filter succeeds.
+  virtual void EnableFilter(const std::string &name) = 0;
 };
 
 } // namespace HostCtl::IOFilter

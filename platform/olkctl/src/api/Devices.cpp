@@ -10,6 +10,7 @@
 #include <olkctl/storage/StorageInfoImpl.h>
 
 #include <hostctl/Exception.h>
+#include <hostctl/storage/ScsiInterface.h>
 
 #include <algorithm>
 #include <cstring>
@@ -56,6 +57,7 @@ using OlkCtl::Sim::State;
   X(Lun_GetPhysicalLocations, "Lun::GetPhysicalLocations", "device name")                                    \
   X(Lun_GetOpenWorldIds, "Lun::GetOpenWorldIds", "device name")                                              \
   X(DiskLun_GetPartitions, "DiskLun::GetPartitions", "device name")                                          \
+  X(DiskLun_IsTransportType, "DiskLun::IsTransportType", "device name")                                      \
   X(LunImpl_GetDetachedList, "LunImpl::GetDetachedList", "")                                                 \
   X(LunImpl_RemoveDetachedEntry, "LunImpl::RemoveDetachedEntry", "the UID asked for")                        \
   X(LunImpl_LunImpl, "LunImpl::LunImpl", "the name looked up")                                               \
@@ -413,6 +415,24 @@ public:
       partitions.push_back(std::move(entry));
     }
     return partitions;
+  }
+
+  // As the device list derives its transport: every path of the device leads
+  // through an adapter of that transport.
+  bool IsTransportType(int transport) const override {
+    const DeviceRecord &r = Record();
+    const OlkCtl::Sim::State &state = *Snap();
+    OlkCtl::Sim::CheckFault(state, FaultOp::DiskLun_IsTransportType, r.name);
+    const std::string word = HostCtl::Storage::ScsiInterface::GetInterfaceTypeString(
+        static_cast<HostCtl::Storage::ScsiInterface::ScsiInterfaceType>(transport));
+    bool any = false;
+    for (size_t position : state.paths().OfDevice(r.name)) {
+      const auto *adapter = state.adapters().Find(state.paths().records[position].adapterName);
+      if (!adapter || adapter->transport != word)
+        return false;
+      any = true;
+    }
+    return any;
   }
 };
 

@@ -10,6 +10,8 @@
 #include "family/Fpin.h"
 #include "family/Hpp.h"
 #include "family/Hwac.h"
+#include "family/IOFilters.h"
+#include "family/KFlash.h"
 #include "family/Nmp.h"
 #include "family/Paths.h"
 #include "family/Plugins.h"
@@ -55,7 +57,9 @@ constexpr int kSchemaVersion = 1;
   X(SanFamily, san)                                                                                          \
   X(FpinFamily, fpin)                                                                                        \
   X(VolumeFamily, volumes)                                                                                   \
-  X(NmpFamily, nmp)
+  X(NmpFamily, nmp)                                                                                          \
+  X(IOFilterFamily, ioFilters)                                                                               \
+  X(KFlashFamily, kflash)
 
 class DocumentMembers; // State.cpp
 

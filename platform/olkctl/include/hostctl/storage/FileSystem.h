@@ -79,6 +79,8 @@ struct OlfsUserInfo {
 class OLKCTL_API VmFileSystem : public FileSystem {
 public:
   static constexpr const char *OLFS_TYPE = "OLFS";
+  // The flash read cache's own file system.
+  static constexpr const char *KFFS_TYPE = "KFFS";
   // Lock-state flags.
   static constexpr uint32_t LOCK_ATS_ONLY = 0x10;
   static constexpr uint32_t LOCK_ATS_UPGRADE_PENDING = 0x20;

@@ -39,6 +39,9 @@ private:
 class OLKCTL_API DiskLunImpl : public HostCtl::Storage::DiskLun {
 public:
   ~DiskLunImpl() override;
+  // Whether the device is reached over that transport alone (a
+  // ScsiInterface::ScsiInterfaceType code, 6 for SAS); false without paths.
+  virtual bool IsTransportType(int transport) const = 0;
 };
 
 } // namespace OlkCtl::Storage

@@ -27,6 +27,10 @@ public:
   // Any OLFS volume the host knows, mounted or not; none when not found.
   static std::unique_ptr<HostCtl::Storage::VmFileSystem> GetOLFSFileSystemByUUID(const std::string &uuid);
   static std::unique_ptr<HostCtl::Storage::VmFileSystem> GetOLFSFileSystemByLabel(const std::string &label);
+  // The UUID of the file system whose first extent is the partition
+  // ("device:number"), and its type in `fsType`; empty when there is none.
+  static std::string FindOlfsFileSystemGivenHeadPartition(const std::string &partitionName,
+                                                          std::string &fsType);
 
   std::string GetType() override;
   std::string GetMountPoint() override;

@@ -39,6 +39,12 @@ private:
   std::shared_ptr<const Sim::State> state_;
 };
 
-class OLKCTL_API IOFilterInfoImpl : public HostCtl::IOFilter::IOFilterInfo {};
+class OLKCTL_API IOFilterInfoImpl : public HostCtl::IOFilter::IOFilterInfo {
+public:
+  IOFilterInfoImpl();
+  ~IOFilterInfoImpl() override;
+  std::vector<HostCtl::System::IOFilter> ListInstalledFilters() override;
+  void EnableFilter(const std::string &name) override;
+};
 
 } // namespace OlkCtl::System
