@@ -10,6 +10,7 @@
 #include "family/Fpin.h"
 #include "family/Hpp.h"
 #include "family/Hwac.h"
+#include "family/Nas.h"
 #include "family/Paths.h"
 #include "family/Plugins.h"
 #include "family/San.h"
@@ -53,7 +54,8 @@ constexpr int kSchemaVersion = 1;
   X(DetachedFamily, detachedDevices)                                                                         \
   X(SanFamily, san)                                                                                          \
   X(FpinFamily, fpin)                                                                                        \
-  X(VolumeFamily, volumes)
+  X(VolumeFamily, volumes)                                                                                   \
+  X(NasFamily, nas)
 
 // A host document's text, kept while some family of it has not been read.
 struct SourceDocument {
