@@ -121,21 +121,8 @@ void NFS41VolumeAdd::ExecuteInternal(const Frame::InputPtr &input, const Frame::
         storage.AddV41NetworkFileSystem(servers, share, volumeName, flavour, olknicBound, connections);
     volume->SetReadOnly(readOnly);
     volume->SetPE(isPe);
-    try {
-      volume->MountWithOption(NetworkFileSystem::MOUNT_OPTION_NONE);
-    } catch (const HostCtlException &e) {
-      const std::string mountError = e.what();
-      std::string undoError;
-      try {
-        storage.RemoveNetworkFileSystem(volumeName);
-      } catch (const HostCtlException &undo) {
-        undoError = undo.what();
-      }
-      output->AddErrorMessage(mountError);
-      if (!undoError.empty())
-        output->AddErrorMessage(undoError);
+    if (!MountOrUndo(storage, *volume, NetworkFileSystem::MOUNT_OPTION_NONE, volumeName, output))
       return;
-    }
     Frame::SetTrueResult(output);
   } catch (const HostCtlException &e) {
     output->AddErrorMessage(e.what());
@@ -257,41 +244,11 @@ Frame::InputSpecPtr NFS41VolumeParamGet::GetInputSpecInternal() {
 }
 
 Frame::MetaStructPtr NFS41VolumeParamGet::GetOutputStructure() const {
-  return Frame::NewTemplate("NasMountParams", {{"Volume Name", FieldType::String},
-                                               {"MaxQueueDepth", FieldType::Int},
-                                               {"MaxReadTransferSize", FieldType::Int},
-                                               {"MaxWriteTransferSize", FieldType::Int},
-                                               {"Olknics", FieldType::String},
-                                               {"Connections", FieldType::Int}});
+  return NasParamsTemplate("Olknics");
 }
 
 void NFS41VolumeParamGet::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
-  const std::string wanted = input->GetParameter("volume-name");
-  auto result = Frame::NewRowList(GetOutputStructure());
-  try {
-    StorageInfoImpl storage;
-    for (const auto &volume : storage.GetV41NetworkFileSystems(OlkCtl::Storage::IsNotPE)) {
-      const std::string name = volume->GetVolumeName();
-      if (wanted != "all" && wanted != name)
-        continue;
-      try {
-        const HostCtl::Storage::NasParams params = volume->GetParams();
-        auto row = GetOutputStructure();
-        row->SetField("Volume Name", name);
-        row->SetField("MaxQueueDepth", Frame::MetaInt::New(params.maxQueueDepth));
-        row->SetField("MaxReadTransferSize", Frame::MetaInt::New(params.maxReadTransferSize));
-        row->SetField("MaxWriteTransferSize", Frame::MetaInt::New(params.maxWriteTransferSize));
-        row->SetField("Olknics", params.olknic);
-        row->SetField("Connections", Frame::MetaInt::New(params.connections));
-        result->Add(row);
-      } catch (const HostCtlException &e) {
-        output->AddErrorMessage("Error getting params for mount '" + name + "': " + e.what() + ", skipping.");
-      }
-    }
-    output->SetRootObject(result);
-  } catch (const HostCtlException &e) {
-    output->AddErrorMessage(e.what());
-  }
+  RunParamGet(NfsVersion::V41, "Olknics", input, output);
 }
 
 // --- nfs41 param set ---

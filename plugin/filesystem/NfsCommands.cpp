@@ -130,21 +130,8 @@ void NFSVolumeAdd::ExecuteInternal(const Frame::InputPtr &input, const Frame::Ou
       // The host retries on its own; a volume whose mount failed stays configured.
       volume->MountWithOption(NetworkFileSystem::MOUNT_OPTION_NONE);
     } else {
-      try {
-        volume->MountWithOption(option);
-      } catch (const HostCtlException &e) {
-        const std::string mountError = e.what();
-        std::string undoError;
-        try {
-          storage.RemoveNetworkFileSystem(volumeName);
-        } catch (const HostCtlException &undo) {
-          undoError = undo.what();
-        }
-        output->AddErrorMessage(mountError);
-        if (!undoError.empty())
-          output->AddErrorMessage(undoError);
+      if (!MountOrUndo(storage, *volume, option, volumeName, output))
         return;
-      }
     }
     Frame::SetTrueResult(output);
   } catch (const HostCtlException &e) {
@@ -270,41 +257,11 @@ Frame::InputSpecPtr NFSVolumeParamGet::GetInputSpecInternal() {
 }
 
 Frame::MetaStructPtr NFSVolumeParamGet::GetOutputStructure() const {
-  return Frame::NewTemplate("NasMountParams", {{"Volume Name", FieldType::String},
-                                               {"MaxQueueDepth", FieldType::Int},
-                                               {"MaxReadTransferSize", FieldType::Int},
-                                               {"MaxWriteTransferSize", FieldType::Int},
-                                               {"Olknic", FieldType::String},
-                                               {"Connections", FieldType::Int}});
+  return NasParamsTemplate("Olknic");
 }
 
 void NFSVolumeParamGet::ExecuteInternal(const Frame::InputPtr &input, const Frame::OutputPtr &output) {
-  const std::string wanted = input->GetParameter("volume-name");
-  auto result = Frame::NewRowList(GetOutputStructure());
-  try {
-    StorageInfoImpl storage;
-    for (const auto &volume : storage.GetV3NetworkFileSystems(OlkCtl::Storage::IsNotPE)) {
-      const std::string name = volume->GetVolumeName();
-      if (wanted != "all" && wanted != name)
-        continue;
-      try {
-        const HostCtl::Storage::NasParams params = volume->GetParams();
-        auto row = GetOutputStructure();
-        row->SetField("Volume Name", name);
-        row->SetField("MaxQueueDepth", Frame::MetaInt::New(params.maxQueueDepth));
-        row->SetField("MaxReadTransferSize", Frame::MetaInt::New(params.maxReadTransferSize));
-        row->SetField("MaxWriteTransferSize", Frame::MetaInt::New(params.maxWriteTransferSize));
-        row->SetField("Olknic", params.olknic);
-        row->SetField("Connections", Frame::MetaInt::New(params.connections));
-        result->Add(row);
-      } catch (const HostCtlException &e) {
-        output->AddErrorMessage("Error getting params for mount '" + name + "': " + e.what() + ", skipping.");
-      }
-    }
-    output->SetRootObject(result);
-  } catch (const HostCtlException &e) {
-    output->AddErrorMessage(e.what());
-  }
+  RunParamGet(NfsVersion::V3, "Olknic", input, output);
 }
 
 // --- nfs param set ---

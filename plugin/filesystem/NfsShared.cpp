@@ -135,4 +135,65 @@ void RunVolumeRestore(NfsVersion version, const Frame::OutputPtr &output) {
   }
 }
 
+Frame::MetaStructPtr NasParamsTemplate(const char *olknicField) {
+  return Frame::NewTemplate("NasMountParams", {{"Volume Name", Frame::FieldType::String},
+                                               {"MaxQueueDepth", Frame::FieldType::Int},
+                                               {"MaxReadTransferSize", Frame::FieldType::Int},
+                                               {"MaxWriteTransferSize", Frame::FieldType::Int},
+                                               {olknicField, Frame::FieldType::String},
+                                               {"Connections", Frame::FieldType::Int}});
+}
+
+void RunParamGet(NfsVersion version, const char *olknicField, const Frame::InputPtr &input,
+                 const Frame::OutputPtr &output) {
+  const std::string wanted = input->GetParameter("volume-name");
+  auto result = Frame::NewRowList(NasParamsTemplate(olknicField));
+  try {
+    StorageInfoImpl storage;
+    auto volumes = version == NfsVersion::V3 ? storage.GetV3NetworkFileSystems(OlkCtl::Storage::IsNotPE)
+                                             : storage.GetV41NetworkFileSystems(OlkCtl::Storage::IsNotPE);
+    for (const auto &volume : volumes) {
+      const std::string name = volume->GetVolumeName();
+      if (wanted != "all" && wanted != name)
+        continue;
+      try {
+        const HostCtl::Storage::NasParams params = volume->GetParams();
+        auto row = NasParamsTemplate(olknicField);
+        row->SetField("Volume Name", name);
+        row->SetField("MaxQueueDepth", Frame::MetaInt::New(params.maxQueueDepth));
+        row->SetField("MaxReadTransferSize", Frame::MetaInt::New(params.maxReadTransferSize));
+        row->SetField("MaxWriteTransferSize", Frame::MetaInt::New(params.maxWriteTransferSize));
+        row->SetField(olknicField, params.olknic);
+        row->SetField("Connections", Frame::MetaInt::New(params.connections));
+        result->Add(row);
+      } catch (const HostCtlException &e) {
+        output->AddErrorMessage("Error getting params for mount '" + name + "': " + e.what() + ", skipping.");
+      }
+    }
+    output->SetRootObject(result);
+  } catch (const HostCtlException &e) {
+    output->AddErrorMessage(e.what());
+  }
+}
+
+bool MountOrUndo(StorageInfoImpl &storage, NetworkFileSystem &volume, int option,
+                 const std::string &volumeName, const Frame::OutputPtr &output) {
+  try {
+    volume.MountWithOption(option);
+    return true;
+  } catch (const HostCtlException &e) {
+    const std::string mountError = e.what();
+    std::string undoError;
+    try {
+      storage.RemoveNetworkFileSystem(volumeName);
+    } catch (const HostCtlException &undo) {
+      undoError = undo.what();
+    }
+    output->AddErrorMessage(mountError);
+    if (!undoError.empty())
+      output->AddErrorMessage(undoError);
+    return false;
+  }
+}
+
 } // namespace TarvexCli::FileSystem

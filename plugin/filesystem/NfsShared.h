@@ -4,6 +4,8 @@
 
 #include "frame/Command.h"
 
+#include <olkctl/storage/StorageInfoImpl.h>
+
 #include <hostctl/storage/NetworkFileSystem.h>
 
 #include <string>
@@ -33,6 +35,17 @@ void RunFirewallList(HostCtl::Storage::NfsVersion version, const Frame::MetaStru
 void RunVolumeRemove(HostCtl::Storage::NfsVersion version, const Frame::InputPtr &input,
                      const Frame::OutputPtr &output);
 void RunVolumeRestore(HostCtl::Storage::NfsVersion version, const Frame::OutputPtr &output);
+
+// "param get": one row per non-PE volume of the version named (every one for
+// "all"); `olknicField` is "Olknic" (v3) or "Olknics" (v4.1).
+Frame::MetaStructPtr NasParamsTemplate(const char *olknicField);
+void RunParamGet(HostCtl::Storage::NfsVersion version, const char *olknicField, const Frame::InputPtr &input,
+                 const Frame::OutputPtr &output);
+
+// Mounts a volume just added; when that fails, removes it again and reports
+// the failure. False when it failed.
+bool MountOrUndo(OlkCtl::Storage::StorageInfoImpl &storage, HostCtl::Storage::NetworkFileSystem &volume,
+                 int option, const std::string &volumeName, const Frame::OutputPtr &output);
 
 // The firewall list's row: one structure with the joined entries.
 Frame::MetaStructPtr FirewallConfigsTemplate();

@@ -13,6 +13,7 @@
 #include <sodium.h>
 
 #include <cstdio>
+#include <functional>
 #include <utility>
 
 using HostCtl::Lib::HostCtlException;
@@ -345,20 +346,12 @@ private:
   std::string uuid_;
 };
 
-// 64-bit FNV-1a: the same new UUID on every run for the same volume.
-uint64_t Hash(const std::string &text) {
-  uint64_t h = 1469598103934665603ULL;
-  for (unsigned char c : text) {
-    h ^= c;
-    h *= 1099511628211ULL;
-  }
-  return h;
-}
-
 // NAS volumes have UUIDs of two 8-digit groups.
 std::string NewNasUuid(const State &state, const std::string &seed) {
   for (uint64_t attempt = 0;; ++attempt) {
-    const uint64_t h = Hash(seed + "#" + std::to_string(attempt));
+    // The standard library's string hash has no per-process seed: the same
+    // volume gets the same UUID on every run.
+    const uint64_t h = std::hash<std::string>{}(seed + "#" + std::to_string(attempt));
     char text[20];
     std::snprintf(text, sizeof text, "%08x-%08x", static_cast<unsigned>(h >> 32), static_cast<unsigned>(h));
     if (!state.volumes().ByUuid(text))
