@@ -28,8 +28,8 @@ constexpr int kUsage = 2;
 
 constexpr const char *kHelp =
     R"(Usage: orlocli-host generate [--adapters N] [--devices N] [--paths-per-device N]
-                             [--volumes N] [--xvol-containers N] [--xvol-pes N]
-                             [--seed N] FILE
+                             [--volumes N] [--nas-mounts N] [--xvol-containers N]
+                             [--xvol-pes N] [--seed N] FILE
 
 Writes a synthetic host of the given size to FILE (mode 0600), replacing FILE
 if it exists. The host has the variety of the "default" profile: SAS, USB,
@@ -54,6 +54,12 @@ file, byte for byte.
                         OLFS-5, OLFS-3, version 7, explicitly unmounted,
                         VFAT), on the devices in turn (VFAT only without
                         devices); one unresolved snapshot per 8 volumes.
+  --nas-mounts N        NAS volumes besides those, 0 to 1048576 (default 0):
+                        NFS v3 and v4.1 in turn, on 8 named servers or IP
+                        addresses, some bound to olknics, some PE, hidden,
+                        read-only or not accessible, every flavour and HWAC
+                        state; the firewall rule sets and credential of the
+                        default host.
   --xvol-containers N   Virtual-volume storage containers, 0 to 100000
                         (default 0). Every 20th is stretched over two arrays,
                         every 50th inaccessible without PE information.
@@ -76,6 +82,7 @@ struct Sizes {
   uint64_t devices = 64;
   uint64_t pathsPerDevice = 4;
   uint64_t volumes = 0;
+  uint64_t nasMounts = 0;
   uint64_t xvolContainers = 0;
   uint64_t xvolPes = 0;
   uint64_t seed = 1;
@@ -116,6 +123,7 @@ std::string ParseArguments(const std::vector<std::string> &args, Sizes &sizes, b
       {"devices", {&sizes.devices, 0, 16384}},
       {"paths-per-device", {&sizes.pathsPerDevice, 1, 16}},
       {"volumes", {&sizes.volumes, 0, 1048576}},
+      {"nas-mounts", {&sizes.nasMounts, 0, 1048576}},
       {"xvol-containers", {&sizes.xvolContainers, 0, 100000}},
       {"xvol-pes", {&sizes.xvolPes, 0, 100000}},
       {"seed", {&sizes.seed, 0, UINT64_MAX}},
@@ -1008,6 +1016,63 @@ struct Builder {
     }
   }
 
+  // NAS mount i: v3 and v4.1 in turn, with the default host's variety.
+  void AddNasMounts() {
+    if (sizes.nasMounts == 0)
+      return;
+    std::shared_ptr<State> base = LoadState(ProfileJson("default"), "profile \"default\"");
+    NasFamily &nas = state.nas();
+    nas.firewallV3 = base->nas().firewallV3;
+    nas.firewallV41 = base->nas().firewallV41;
+    nas.credential = base->nas().credential;
+    for (int s = 0; s < 8; ++s)
+      nas.servers.push_back(
+          {"nas" + std::to_string(s) + ".gen.test", "198.51.100." + std::to_string(10 + s)});
+    nas.olknics = {"olk0", "olk1", "olk2", "olk3"};
+    nas.mounts.reserve(sizes.nasMounts);
+    for (uint64_t i = 0; i < sizes.nasMounts; ++i) {
+      Rng rng(sizes.seed, 9, i);
+      const bool v41 = i % 2 == 1;
+      VolumeRecord v;
+      v.uuid = Hex(0x5f000000 + i, 8) + "-" + Hex(rng.Next(), 8);
+      v.label = "nas-" + std::to_string(i);
+      v.type = v41 ? kNfs41Type : kNfsType;
+      v.majorVersion = 0;
+      v.capacity = static_cast<int64_t>((uint64_t{1} << 30) * (64 + rng.Below(4096)));
+      v.used = static_cast<int64_t>(static_cast<uint64_t>(v.capacity) / 100 * rng.Below(100));
+      v.accessible = i % 16 != 15;
+      NasMountRecord m;
+      m.uuid = v.uuid;
+      const std::string server = i % 4 == 2 ? "198.51.100." + std::to_string(10 + i % 8)
+                                            : "nas" + std::to_string(i % 8) + ".gen.test";
+      m.servers = {server};
+      if (v41)
+        m.servers.push_back("nas" + std::to_string((i + 3) % 8) + ".gen.test");
+      m.share = "/export/vol-" + std::to_string(i);
+      if (i % 5 == 4) {
+        m.boundToOlknic = true;
+        if (v41) {
+          for (std::string &entry : m.servers)
+            entry += ":olk" + std::to_string(i % 4);
+          for (const std::string &entry : m.servers)
+            m.olknic += (m.olknic.empty() ? "" : ",") + entry;
+        } else {
+          m.olknic = "olk" + std::to_string(i % 4);
+        }
+      }
+      m.connections = static_cast<int32_t>(1 + i % 8);
+      m.address = "198.51.100." + std::to_string(10 + i % 8);
+      m.readOnly = i % 7 == 3;
+      m.pe = i % 32 == 5;
+      m.hidden = i % 64 == 9;
+      m.checksum = !v41 && i % 6 == 0;
+      m.hwac = static_cast<uint32_t>(i % 3);
+      m.security = v41 ? static_cast<uint32_t>(1 + (i / 2) % 4) : 1;
+      state.volumes().volumes.push_back(std::move(v));
+      nas.mounts.push_back(std::move(m));
+    }
+  }
+
   void Build() {
     // System settings and the system claim rules come from the default host.
     std::shared_ptr<State> base = LoadState(ProfileJson("default"), "profile \"default\"");
@@ -1048,6 +1113,7 @@ struct Builder {
     AddXvol();
     AddFpinTargets();
     AddVolumes();
+    AddNasMounts();
     state.Reindex();
     // The HPP's and the NMP's devices get the configuration their claiming
     // gives them (for the NMP, by the SATP rules).
@@ -1089,6 +1155,8 @@ int RunGenerate(const std::vector<std::string> &args) {
   std::cout << "Generated " << file << ": " << builder.state.adapters().records.size() << " adapters, "
             << builder.state.devices().records.size() << " devices, " << builder.state.paths().records.size()
             << " paths, " << builder.state.volumes().volumes.size() << " volumes";
+  if (sizes.nasMounts != 0)
+    std::cout << ", " << builder.state.nas().mounts.size() << " of them NAS";
   if (sizes.xvolContainers != 0 || sizes.xvolPes != 0)
     std::cout << ", " << builder.state.xvol().containers.size() << " storage containers, "
               << builder.state.xvol().pes.size() << " protocol endpoints";

@@ -1,8 +1,12 @@
-// The file-system trees: "filesystem" and "olfs" under storage (the NFS trees
-// attach between them), and the internal "clusteredoldk".
+// The file-system trees: "filesystem", "nfs", "nfs41" and "olfs" under
+// storage, and the internal "clusteredoldk".
 #include "frame/Registration.h"
 
+#include "frame/Features.h"
+
 #include "filesystem/ClusteredOldkCommands.h"
+#include "filesystem/Nfs41Commands.h"
+#include "filesystem/NfsCommands.h"
 #include "filesystem/OlfsMaintenanceCommands.h"
 #include "filesystem/OlfsSnapshotCommands.h"
 #include "filesystem/VolumeCommands.h"
@@ -34,6 +38,30 @@ NodePtr Ns(const char *description, std::initializer_list<Child> children) {
   return node;
 }
 
+// "nfs"; its "preunmountstate" exists only with the host's preunmount support
+// (feature switch 322).
+NodePtr NfsTree() {
+  auto nfs = Ns("Operations to create, manage, and remove Network Attached Storage filesystems.",
+                {{"add", NFSVolumeAdd::New()},
+                 {"restore", NFSVolumeRestore::New()},
+                 {"remove", NFSVolumeRemove::New()},
+                 {"list", NFSVolumeList::New()}});
+  if (TarvexCli::Frame::FeatureOn(322))
+    nfs->RegisterNamespaceNode(
+        Ns("Enter or exit preunmount state.",
+           {{"enter", NFSVolumePreunmountEnter::New()}, {"exit", NFSVolumePreunmountExit::New()}}),
+        "preunmountstate");
+  nfs->RegisterNamespaceNode(Ns("Operations on volume parameters of NAS filesystems.",
+                                {{"get", NFSVolumeParamGet::New()}, {"set", NFSVolumeParamSet::New()}}),
+                             "param");
+  nfs->RegisterNamespaceNode(
+      Ns("Operations on IP/Mask of nfsClient firewall ruleset", {{"add", NFSFirewallAdd::New()},
+                                                                 {"remove", NFSFirewallRemove::New()},
+                                                                 {"list", NFSFirewallList::New()}}),
+      "firewall");
+  return nfs;
+}
+
 } // namespace
 
 extern "C" {
@@ -47,7 +75,24 @@ void FilesystemNfs_RegisterNamespaces(NamespaceNodePtr storage) {
           {"unmount", VolumeUnmount::New()},
           {"automount", VolumeAutomount::New()}}),
       "filesystem");
-  // "nfs" and "nfs41" attach here, between "filesystem" and "olfs".
+  storage->RegisterNamespaceNode(NfsTree(), "nfs");
+  storage->RegisterNamespaceNode(
+      Ns("Operations to create, manage, and remove NFS v4.1 filesystems.",
+         {{"add", NFS41VolumeAdd::New()},
+          {"restore", NFS41VolumeRestore::New()},
+          {"remove", NFS41VolumeRemove::New()},
+          {"list", NFS41VolumeList::New()},
+          {"param", Ns("Operations on volume parameters of NFS v4.1 filesystems.",
+                       {{"get", NFS41VolumeParamGet::New()}, {"set", NFS41VolumeParamSet::New()}})},
+          {"firewall", Ns("Operations on IP/Mask of nfs41Client firewall ruleset",
+                          {{"add", NFS41FirewallAdd::New()},
+                           {"remove", NFS41FirewallRemove::New()},
+                           {"list", NFS41FirewallList::New()}})},
+          {"credential",
+           Ns("Manage NFSv4.1 default kerberos user credentials.", {{"set", NFS41CredentialSet::New()},
+                                                                    {"unset", NFS41CredentialUnset::New()},
+                                                                    {"get", NFS41CredentialGet::New()}})}}),
+      "nfs41");
   storage->RegisterNamespaceNode(
       Ns("OLFS operations.",
          {{"upgrade", OLFSVolumeUpgrade::New()},

@@ -34,4 +34,11 @@ void AddParam(const std::shared_ptr<CliKit::CallSpec::InputSpec> &spec, const st
   spec->AddParameter(std::move(param));
 }
 
+void AddParam(const std::shared_ptr<CliKit::CallSpec::InputSpec> &spec, const std::string &longName,
+              const std::string &shortName, ParameterType type, Presence presence,
+              const std::string &description, Visibility visibility) {
+  AddParam(spec, longName, shortName, type, presence, description);
+  spec->GetParameters().back()->SetSecret(visibility == Visibility::Secret);
+}
+
 } // namespace TarvexCli::Frame

@@ -35,4 +35,14 @@ void AddParam(const std::shared_ptr<CliKit::CallSpec::InputSpec> &spec, const st
               const std::string &shortName, ParameterType type, Presence presence,
               const std::string &description, ConstraintPtr constraint = nullptr);
 
+// Whether the framework may show a parameter's value (help, usage errors,
+// prompts); passwords are secret.
+enum class Visibility { Shown, Secret };
+inline constexpr Visibility Secret = Visibility::Secret;
+
+// AddParam for a parameter whose value is never echoed.
+void AddParam(const std::shared_ptr<CliKit::CallSpec::InputSpec> &spec, const std::string &longName,
+              const std::string &shortName, ParameterType type, Presence presence,
+              const std::string &description, Visibility visibility);
+
 } // namespace TarvexCli::Frame

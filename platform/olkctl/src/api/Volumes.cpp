@@ -1,5 +1,6 @@
 // Volume operations of the simulated host: file systems, OLFS volumes,
 // unresolved snapshots, the pointer-block cache and the OLFS heap.
+#include "api/Nas.h"
 #include "sim/Faults.h"
 #include "sim/HostScripts.h"
 #include "sim/Store.h"
@@ -171,6 +172,8 @@ private:
 std::unique_ptr<FileSystem> NewFileSystem(const Snapshot &state, const VolumeRecord &record) {
   if (record.IsOlfs())
     return std::make_unique<OlkCtl::Storage::VmFileSystemImpl>(state, record.uuid);
+  if (OlkCtl::Sim::IsNasType(record.type))
+    return OlkCtl::Sim::NewNetworkFileSystem(state, record.uuid);
   return std::make_unique<PlainFileSystem>(state, record.uuid);
 }
 
@@ -793,6 +796,16 @@ int RunNotifyDatastoreScript(const ScriptArgs &args, std::string &outputText, co
       kept.erase(kept.begin(), kept.end() - VolumeFamily::kMaxNotifications);
   });
   return 0;
+}
+
+} // namespace OlkCtl::Sim
+
+// --- NAS volumes as file systems ---
+
+namespace OlkCtl::Sim {
+
+std::unique_ptr<FileSystem> NewPlainFileSystem(const Snapshot &state, const std::string &uuid) {
+  return std::make_unique<PlainFileSystem>(state, uuid);
 }
 
 } // namespace OlkCtl::Sim

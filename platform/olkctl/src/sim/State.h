@@ -12,6 +12,7 @@
 #include "family/Hwac.h"
 #include "family/IOFilters.h"
 #include "family/KFlash.h"
+#include "family/Nas.h"
 #include "family/Nmp.h"
 #include "family/Paths.h"
 #include "family/Plugins.h"
@@ -57,6 +58,7 @@ constexpr int kSchemaVersion = 1;
   X(SanFamily, san)                                                                                          \
   X(FpinFamily, fpin)                                                                                        \
   X(VolumeFamily, volumes)                                                                                   \
+  X(NasFamily, nas)                                                                                          \
   X(NmpFamily, nmp)                                                                                          \
   X(IOFilterFamily, ioFilters)                                                                               \
   X(KFlashFamily, kflash)

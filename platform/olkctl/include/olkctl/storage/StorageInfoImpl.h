@@ -4,6 +4,7 @@
 
 #include <hostctl/Export.h>
 #include <hostctl/storage/FibreChannelInterface.h>
+#include <hostctl/storage/NetworkFileSystem.h>
 #include <hostctl/storage/SerialAttachedScsiInterface.h>
 #include <hostctl/storage/StorageInfo.h>
 #include <hostctl/storage/iScsiInterface.h>
@@ -128,6 +129,45 @@ public:
   // Unresolved volumes in host order, OLFS snapshots and others.
   std::vector<std::unique_ptr<HostCtl::Storage::UnresolvedVolume>> GetUnresolvedVolumes();
 
+  // --- NAS volumes ---
+  using NasFilter = bool (*)(HostCtl::Storage::NetworkFileSystem *);
+  using NasVector = std::vector<std::unique_ptr<HostCtl::Storage::NetworkFileSystem>>;
+  // The volumes of one NFS version that pass `filter`, in host order.
+  NasVector GetV3NetworkFileSystems(NasFilter filter);
+  void GetV3NetworkFileSystems(NasVector &volumes, NasFilter filter);
+  NasVector GetV41NetworkFileSystems(NasFilter filter);
+  void GetV41NetworkFileSystems(NasVector &volumes, NasFilter filter);
+  // Configures a volume, not yet mounted. `olknic` counts only when bound.
+  std::unique_ptr<HostCtl::Storage::NetworkFileSystem>
+  AddNetworkFileSystem(const std::string &host, const std::string &share, const std::string &volumeName,
+                       bool boundToOlknic, const std::string &olknic, uint32_t queueDepth,
+                       int32_t connections, bool checksum);
+  // `servers`: host names, or "host:olknic" entries when bound to olknics.
+  std::unique_ptr<HostCtl::Storage::NetworkFileSystem>
+  AddV41NetworkFileSystem(const std::vector<std::string> &servers, const std::string &share,
+                          const std::string &volumeName, int security, bool olknicBound, int32_t connections);
+  // Unmounts and forgets a NAS volume of either version, or only of `version`.
+  void RemoveNetworkFileSystem(const std::string &volumeName);
+  void RemoveNetworkFileSystem(const std::string &volumeName, HostCtl::Storage::NfsVersion version);
+  void EnterNetworkFileSystemPreUnmount(const std::string &volumeName);
+  void ExitNetworkFileSystemPreUnmount(const std::string &volumeName);
+  // Re-resolves the v4.1 volumes one of whose servers is `hostName`; the
+  // volume name is not used to choose them.
+  void ReResolveNFS41NetworkFileSystem(const std::string &hostName, const std::string &volumeName,
+                                       bool force);
+  // The IP/mask entries of the version's client firewall rule set.
+  std::vector<std::string> GetNasFirewallConfigs(HostCtl::Storage::NfsVersion version);
+  void AddNasFirewallConfig(const std::string &ipMask, HostCtl::Storage::NfsVersion version);
+  void RemoveNasFirewallConfig(const std::string &ipMask, HostCtl::Storage::NfsVersion version);
+  // The v4.1 default Kerberos credential: user and number of passwords (only
+  // hashes of them are kept).
+  void GetV41NetworkFileSystemDefaultCredential(std::string &user, uint32_t &passwordCount);
+  void SetV41NetworkFileSystemDefaultCredential(const std::string &user,
+                                                const std::vector<std::string> &passwords);
+  // Chooses the stored password that `password` matches.
+  void SetV41NetworkFileSystemDefaultCurrentPassword(const std::string &user, const std::string &password);
+  void ClearV41NetworkFileSystemDefaultCredential();
+
   // The snapshot this object reads.
   const std::shared_ptr<const Sim::State> &State() const { return state_; }
 
@@ -137,5 +177,10 @@ private:
 
   std::shared_ptr<const Sim::State> state_;
 };
+
+// Filters of the NAS volume lists.
+OLKCTL_API bool IsNotHidden(HostCtl::Storage::NetworkFileSystem *volume);
+OLKCTL_API bool IsPE(HostCtl::Storage::NetworkFileSystem *volume);
+OLKCTL_API bool IsNotPE(HostCtl::Storage::NetworkFileSystem *volume);
 
 } // namespace OlkCtl::Storage
