@@ -1,6 +1,8 @@
 // storage core claimrule list, remove, move, load, run and convert.
 #include "support/TestHost.h"
 
+#include <olkctl/sim/HostControl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -364,6 +366,15 @@ TEST(ClaimRuleRunTest, MessagesOfEachBranch) {
     InjectFault(operation, "", "claiming is suspended");
     EXPECT_EQ(RunCommand("storage core claimrule run").status, CliKit::kExitException);
   }
+}
+
+// The default host is settled: every family already holds what claiming would
+// give its devices (plug-in, filters, NMP's SATP and PSP).
+TEST(ClaimRuleRunTest, TheDefaultHostIsSettled) {
+  UseProfile();
+  const std::string before = OlkCtl::Sim::CurrentStateJson();
+  ASSERT_TRUE(Succeeded(RunCommand("storage core claimrule run")));
+  EXPECT_EQ(OlkCtl::Sim::CurrentStateJson(), before);
 }
 
 // Filter claiming attaches the Filter-class plug-ins of the matching rules and

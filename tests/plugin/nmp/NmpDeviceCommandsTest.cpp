@@ -39,7 +39,10 @@ TEST(NmpDeviceListTest, RowsClassificationAndFilter) {
   // Host order; the offline EMC device and the HPP devices are left out silently.
   EXPECT_EQ(Column(run.root, "Device"),
             (std::vector<std::string>{kSasDisk, kUsbBoot, kDgc, kEmc, "naa.600508b1001c5a2e9f0e1d2c3b4a5968",
-                                      "naa.6006016048503200c0e4d3a2b1f0e9d8", "mpx.olhba0:C0:T4:L0"}));
+                                      "naa.6006016048503200c0e4d3a2b1f0e9d8", "mpx.olhba0:C0:T4:L0",
+                                      "naa.5000cca0b1c2e001", "naa.5000cca0b1c2e002", "naa.5000cca0b1c2e003",
+                                      "naa.5000cca0b1c2e004", "naa.5000cca0b1c2e005", "naa.5000cca0b1c2e006",
+                                      "naa.5000cca0b1c2e007"}));
   EXPECT_TRUE(run.errors.empty());
 
   Row sas = NmpDevice(kSasDisk);
@@ -93,8 +96,9 @@ TEST(NmpPathListTest, FiltersAndGroupStatesFollowPathState) {
   UseProfile();
   auto all = RunCommand("storage nmp path list");
   ASSERT_TRUE(Listed(all));
-  // NMP paths of configured devices only: not the offline device's, not HPP's or the masked one.
-  EXPECT_EQ(Rows(all.root).size(), 12u);
+  // NMP paths of configured devices only: not the offline device's, not HPP's or the masked one
+  // (twelve, and one for each of the seven flash-cache SSDs).
+  EXPECT_EQ(Rows(all.root).size(), 19u);
 
   auto dgc = RunCommand("storage nmp path list -d " + kDgc);
   EXPECT_EQ(Column(dgc.root, "Group State"),
